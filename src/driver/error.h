@@ -1,0 +1,18 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace sizgen {
+
+// A failure the user can act on: a deck that cannot be processed, a file
+// that cannot be opened or written, a size out of range.  The message says
+// what went wrong and where; the top level prints it after "sizgen: " and
+// ends the run with exit status 1.  Every error of a run travels back to
+// the caller as this one type, never as an exit from deep inside.
+class Error : public std::runtime_error {
+ public:
+  explicit Error(const std::string& message) : std::runtime_error(message) {}
+};
+
+}  // namespace sizgen

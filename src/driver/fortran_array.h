@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <cassert>
+#include <cstddef>
+#include <span>
+
+namespace sizgen {
+
+// A run-wide table indexed from 1, as the host program and the generated
+// code index it: LSTNEW(15) is list 15.
+template <class T, std::size_t N>
+class FortranArray {
+ public:
+  constexpr FortranArray() : values_{} {}
+
+  constexpr T& operator()(std::size_t k) {
+    assert(k >= 1 && k <= N);
+    return values_[k - 1];
+  }
+  constexpr const T& operator()(std::size_t k) const {
+    assert(k >= 1 && k <= N);
+    return values_[k - 1];
+  }
+
+  constexpr void fill(const T& value) { values_.fill(value); }
+  // Entries first to last, in order.
+  constexpr std::span<const T> range(std::size_t first, std::size_t last) const {
+    assert(first >= 1 && first <= last && last <= N);
+    return std::span<const T>(values_).subspan(first - 1, last - first + 1);
+  }
+
+  static constexpr std::size_t size() { return N; }
+
+ private:
+  std::array<T, N> values_;
+};
+
+}  // namespace sizgen

@@ -1,0 +1,21 @@
+#include "emit/integer_field.h"
+
+#include <cassert>
+#include <charconv>
+
+namespace sizgen {
+
+std::string widenedToFit(std::string_view format, std::string_view descriptor, std::int32_t value) {
+  std::string result(format);
+  int width = 0;
+  std::from_chars(descriptor.data() + 1, descriptor.data() + descriptor.size(), width);
+  int needed = static_cast<int>(std::to_string(value).size());
+  if (needed <= width) return result;
+  std::string field = "," + std::string(descriptor) + ",";
+  std::size_t at = result.find(field);
+  assert(at != std::string::npos);
+  result.replace(at + 1, descriptor.size(), "I" + std::to_string(needed));
+  return result;
+}
+
+}  // namespace sizgen

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace sizgen {
+
+// Where the fields of a READ lie on the card: field i (from 0) occupies
+// columns first + i * width to first + (i + 1) * width - 1.
+struct FieldColumns {
+  int first;
+  int width;
+};
+
+// Reads the fields of one card image with libf2c's edit descriptors and
+// turns a field that cannot be read into a sizgen::Error that names the
+// card, the field's columns and its text.
+class CardFields {
+ public:
+  // `hint` is appended to every message about this card (empty: none).
+  CardFields(std::string_view image, long cardNumber, std::string hint = {})
+      : image_(image), cardNumber_(cardNumber), hint_(std::move(hint)) {}
+
+  // READ (card, format) values
+  void readIntegers(std::string_view format, FieldColumns columns,
+                    std::span<std::int32_t> values) const;
+  void readReals(std::string_view format, FieldColumns columns, std::span<double> values) const;
+
+  // INT(value) for the real read into field `index`: truncation toward
+  // zero, an error when the result does not fit 32 bits.
+  std::int32_t truncate(double value, FieldColumns columns, std::size_t index) const;
+
+ private:
+  std::string fieldText(FieldColumns columns, std::size_t index) const;
+  [[noreturn]] void fail(FieldColumns columns, std::size_t index, const std::string& what) const;
+
+  std::string_view image_;
+  long cardNumber_;
+  std::string hint_;
+};
+
+// The suggestion for a card that was read as a list-size card although it
+// looks like a misspelt keyword card ("default", "Scale 2.0", "FIXED1 1"):
+// ` (did you mean "DEFAULT"?)`, or empty.
+std::string keywordHint(std::string_view card);
+
+// `text` without its surrounding blanks, each byte outside printable ASCII
+// written as \xHH.
+std::string printableField(std::string_view text);
+
+}  // namespace sizgen

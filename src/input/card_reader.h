@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace sizgen {
+
+inline constexpr std::size_t kCardColumns = 80;
+
+// Reads the deck one line at a time as 80-column card images.  A line
+// ends at a line feed, or at the end of the input (a last line without a
+// line feed is a card like any other).  A carriage return just before the
+// line feed belongs to the line end; any other carriage return is a
+// character of the card.  Only the first 80 columns are kept, so memory
+// does not grow with the length of a line; a shorter line is padded with
+// blanks.
+class CardReader {
+ public:
+  explicit CardReader(std::FILE* deck) : deck_(deck) {}
+
+  // Reads the next card into `image` (always 80 characters).  Returns
+  // false at the end of the input.  Throws sizgen::Error when the input
+  // cannot be read.
+  bool next(std::string& image);
+
+  // Line number of the card last read, from 1.
+  long lineNumber() const { return lineNumber_; }
+
+ private:
+  std::FILE* deck_;
+  long lineNumber_ = 0;
+};
+
+}  // namespace sizgen

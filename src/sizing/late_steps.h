@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "input/deck_settings.h"
+
+namespace sizgen {
+
+// List sizes set during generation, between the generated subroutines.
+// Each returns the new size; the generation walk stores it at its point.
+
+// LSTNEW(99), before DIMDEF: the first supplemental offset.
+std::int32_t supplementalList(const DeckSettings& settings);
+
+// LSTNEW(71) before ROOT23: LSTSUP(2), at least 500 (more than 500 to count).
+std::int32_t plotList(const DeckSettings& settings);
+
+// LSTNEW(71) and LSTNEW(73) before ROOT25, by the square-root rule.
+struct SquareRootLists {
+  std::int32_t list71;
+  std::int32_t list73;
+};
+SquareRootLists squareRootLists(const DeckSettings& settings);
+
+// LSTNEW(74) before ROOT28: SCALE6 truncated.  Throws sizgen::Error when
+// it does not fit 32 bits.
+std::int32_t neighbourList(const DeckSettings& settings);
+
+}  // namespace sizgen

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+
+namespace sizgen {
+
+// note [real products]
+// A product or quotient that involves a REAL is evaluated with a 64-bit
+// significand, rounded to nearest (even on ties), and converted to INTEGER
+// by truncation toward zero, with no rounding to double in between: a
+// default of 100 times a multiplier of 0.7 gives 69, because 0.7 is stored
+// slightly below seven tenths, and 1000000 times 0.004117 gives 4117.  On
+// x86-64 long double is exactly that format.
+using Extended = long double;
+static_assert(std::numeric_limits<Extended>::digits == 64,
+              "sizgen needs a long double with a 64-bit significand (x86 extended precision)");
+
+// INT(value) when the truncated value fits 32 bits; nothing for a value
+// out of range, infinite or not a number.
+std::optional<std::int32_t> truncateToInteger(Extended value);
+
+// INT(n * r), see note [real products].
+std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r);
+
+// A value computed in 64 bits, to be stored in a 32-bit table entry;
+// throws sizgen::Error "WHAT is out of the 32-bit range" when it does not fit.
+std::int32_t stored(std::int64_t value, const std::string& what);
+std::int32_t stored(std::optional<std::int32_t> value, const std::string& what);
+
+}  // namespace sizgen

@@ -1,0 +1,40 @@
+#include "sizing/storage_total.h"
+
+#include "sizing/catalog.h"
+#include "sizing/late_steps.h"
+#include "sizing/real_arithmetic.h"
+
+namespace sizgen {
+
+std::int32_t storageTotal(const ListSizes& LSTNEW) {
+  std::int64_t total = 0;  // at most 110 products of 32-bit sizes: exact in 64 bits
+  for (int i = 1; i <= kGroups[0].lastRow; ++i) {
+    const CatalogRow& row = catalogRow(i);
+    if (!countsInTotal(row.list)) continue;
+    total += std::int64_t{wordsPerElement(effectiveTypeCode(row))} *
+             LSTNEW(static_cast<std::size_t>(row.list));
+  }
+  return stored(total, "the storage total MTOT");
+}
+
+std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW) {
+  std::int64_t L1 = LSTNEW(1), L7 = LSTNEW(7), L15 = LSTNEW(15);
+  return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)");
+}
+
+std::int32_t modifyAndReport(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW,
+                             const fio::Unit& debug) {
+  debug.writeList({" Before modify,  MTOT =", MTOT});
+  debug.writeList({" LSTNEW(1) =", LSTNEW(1)});
+  debug.writeList({" LSTNEW(7) =", LSTNEW(7)});
+  MTOT = adjustedTotal(MTOT, LSTNEW);
+  debug.writeList({" After  modify,  MTOT =", MTOT});
+  std::int32_t LTLABL = MTOT;
+  LSTNEW(99) = supplementalList(settings);
+  debug.writeList({" B4 modify, LSTNEW(29) =", LSTNEW(29)});
+  if (settings.KRAMTB == 1) LSTNEW(29) = LTLABL;
+  debug.writeList({"    modify, LSTNEW(29) =", LSTNEW(29)});
+  return LTLABL;
+}
+
+}  // namespace sizgen

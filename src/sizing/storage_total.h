@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "driver/formatted_io.h"
+#include "input/deck_settings.h"
+
+namespace sizgen {
+
+// MTOT: the storage of the ROOT10 arrays (rows 1 to 110) in INTEGER
+// words, each list size times the words per element of the row's type.
+// Throws sizgen::Error when the total does not fit 32 bits.
+std::int32_t storageTotal(const ListSizes& LSTNEW);
+
+// LTLABL: MTOT less (L1 + L7) / 2 and (7 x L15) / 4.  Throws
+// sizgen::Error when it does not fit 32 bits.
+std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW);
+
+// The modify step after ROOT10: reports MTOT before and after on
+// debug.lis, sets LTLABL, sets LSTNEW(99) from the first supplemental
+// offset and, after a RAM TABLES card, makes LTLABL the size of list 29.
+// Returns LTLABL.
+std::int32_t modifyAndReport(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW,
+                             const fio::Unit& debug);
+
+}  // namespace sizgen
