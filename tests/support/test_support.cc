@@ -1,0 +1,111 @@
+#include "support/test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "driver/error.h"
+#include "driver/run.h"
+
+namespace sizgen::testing {
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/sizgen-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void writeFile(const std::string& path, std::string_view content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string testDataPath(std::string_view relative) {
+  return std::string(SIZGEN_TEST_DATA) + "/" + std::string(relative);
+}
+
+std::string readTestData(std::string_view relative) { return readFile(testDataPath(relative)); }
+
+namespace {
+
+std::string shellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+}  // namespace
+
+ProcessResult runCommand(const std::string& command) {
+  TempDir scratch;
+  std::string full = "(" + command + ") >" + scratch.file("out") + " 2>" + scratch.file("err");
+  int status = std::system(full.c_str());
+  ProcessResult result;
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = readFile(scratch.file("out"));
+  result.err = readFile(scratch.file("err"));
+  return result;
+}
+
+ProcessResult runSizgenBinary(const std::string& directory, std::string_view deck,
+                              const std::vector<std::string>& arguments) {
+  TempDir scratch;
+  writeFile(scratch.file("deck"), deck);
+  std::string command = "cd " + shellQuote(directory) + " && exec " + shellQuote(SIZGEN_BINARY);
+  for (const std::string& argument : arguments) command += " " + shellQuote(argument);
+  command += " <" + shellQuote(scratch.file("deck"));
+  return runCommand(command);
+}
+
+InProcessResult runInProcess(const std::string& directory, std::string_view deck) {
+  std::string deckCopy(deck);
+  // fmemopen refuses an empty buffer.
+  std::FILE* in = deckCopy.empty() ? std::fopen("/dev/null", "r")
+                                   : fmemopen(deckCopy.data(), deckCopy.size(), "r");
+  std::FILE* listing = std::tmpfile();
+  InProcessResult result;
+  try {
+    runSizgen({in, listing, directory});
+  } catch (const Error& error) {
+    result.error = error.what();
+  }
+  std::fflush(listing);
+  std::rewind(listing);
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, listing)) > 0) result.listing.append(buffer, n);
+  std::fclose(listing);
+  std::fclose(in);
+  return result;
+}
+
+}  // namespace sizgen::testing

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sizgen::testing {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with its content.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, std::string_view content);
+bool fileExists(const std::string& path);
+// A file under tests/ of the source tree, such as "decks/empty.deck".
+std::string testDataPath(std::string_view relative);
+std::string readTestData(std::string_view relative);
+
+// What a run of the sizgen binary left behind.
+struct ProcessResult {
+  int exitStatus = -1;  // -1: did not exit normally (signal)
+  std::string out;      // standard output
+  std::string err;      // standard error
+};
+
+// Runs the built sizgen binary in `directory` with `deck` on standard
+// input and the given arguments.
+ProcessResult runSizgenBinary(const std::string& directory, std::string_view deck,
+                              const std::vector<std::string>& arguments = {});
+
+// Runs a shell command, capturing its output; for tools such as gfortran and nm.
+ProcessResult runCommand(const std::string& command);
+
+// One run in this process, through the same entry as the program, with
+// `deck` as its input and the files written in `directory`.
+struct InProcessResult {
+  std::string listing;
+  std::string error;  // the message of the sizgen::Error, empty after a normal run
+};
+InProcessResult runInProcess(const std::string& directory, std::string_view deck);
+
+}  // namespace sizgen::testing
