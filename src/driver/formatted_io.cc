@@ -75,10 +75,14 @@ struct UnitState {
   bool written = false;  // at least one record was written
 };
 
+}  // namespace
+
 struct SessionState {
   bool active = false;
   std::array<UnitState, kUnitCount> units;
 };
+
+namespace {
 
 SessionState session;
 
@@ -164,7 +168,7 @@ class FormattedWrite {
     checkStatus(unit_, s_wsfe(&control));
     session.units[unit_].written = true;
   }
-  void end() {
+  void end() const {
     checkStatus(unit_, e_wsfe());
     checkStream(unit_);
   }
@@ -214,7 +218,7 @@ void Unit::write(std::string_view format, std::span<const std::int32_t> values) 
   static_assert(sizeof(integer) == sizeof(std::int32_t));
   if (number_ < 0) return;
   FormattedWrite statement(number_, format);
-  ftnint count = static_cast<ftnint>(values.size());
+  auto count = static_cast<ftnint>(values.size());
   checkStatus(number_,
               do_fio(&count, reinterpret_cast<char*>(const_cast<std::int32_t*>(values.data())),
                      sizeof(integer)));
@@ -243,7 +247,7 @@ std::optional<std::size_t> readRecord(std::string_view record, std::string_view 
   return readItems(record, format, items);
 }
 
-Session::Session(std::FILE* listing) {
+Session::Session(std::FILE* listing) : state_(&session) {
   if (session.active) throw Error("internal error: a run is already in progress");
   f_init();
   if (f__units[0].ufd != stderr || f__units[5].ufd != stdin || f__units[6].ufd != stdout) {
@@ -260,11 +264,11 @@ Session::Session(std::FILE* listing) {
 }
 
 Session::~Session() {
-  if (session.active) closeAllUnits();
+  if (state_->active) closeAllUnits();
 }
 
 void Session::open(int unit, const std::string& path, std::string_view name) {
-  UnitState& state = session.units[unit];
+  UnitState& state = state_->units[static_cast<std::size_t>(unit)];
   state.name = name;
   state.path = path;
   // libf2c would connect a directory or a file it may only read, and fail
@@ -288,7 +292,7 @@ void Session::open(int unit, const std::string& path, std::string_view name) {
 
 void Session::close() {
   for (int unit = 0; unit < kUnitCount; ++unit) {
-    UnitState& state = session.units[unit];
+    UnitState& state = state_->units[static_cast<std::size_t>(unit)];
     FILE* file = f__units[unit].ufd;
     if (file == nullptr) continue;
     if (state.written && (std::fflush(file) != 0 || std::ferror(file))) {

@@ -80,6 +80,8 @@ std::optional<std::size_t> readRecord(std::string_view record, std::string_view 
 std::optional<std::size_t> readRecord(std::string_view record, std::string_view format,
                                       std::span<double> items);
 
+struct SessionState;
+
 // The I/O of one run: connects unit 5 to standard input and unit 6 to the
 // listing stream, as the runtime start-up does, and owns every unit opened
 // until the run ends.  Only one session exists at a time; a new one may be
@@ -104,6 +106,9 @@ class Session {
   // the run wrote, an unwritten one keeps its content.  Throws on the
   // first failure.
   void close();
+
+ private:
+  SessionState* state_;  // the connections of libf2c's units, which are global
 };
 
 }  // namespace sizgen::fio

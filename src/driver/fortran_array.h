@@ -12,8 +12,6 @@ namespace sizgen {
 template <class T, std::size_t N>
 class FortranArray {
  public:
-  constexpr FortranArray() : values_{} {}
-
   constexpr T& operator()(std::size_t k) {
     assert(k >= 1 && k <= N);
     return values_[k - 1];
@@ -33,7 +31,7 @@ class FortranArray {
   static constexpr std::size_t size() { return N; }
 
  private:
-  std::array<T, N> values_;
+  std::array<T, N> values_{};
 };
 
 }  // namespace sizgen

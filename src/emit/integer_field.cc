@@ -11,10 +11,14 @@ std::string widenedToFit(std::string_view format, std::string_view descriptor, s
   std::from_chars(descriptor.data() + 1, descriptor.data() + descriptor.size(), width);
   int needed = static_cast<int>(std::to_string(value).size());
   if (needed <= width) return result;
-  std::string field = "," + std::string(descriptor) + ",";
+  std::string field(",");
+  field += descriptor;
+  field += ',';
   std::size_t at = result.find(field);
   assert(at != std::string::npos);
-  result.replace(at + 1, descriptor.size(), "I" + std::to_string(needed));
+  std::string widened("I");
+  widened += std::to_string(needed);
+  result.replace(at + 1, descriptor.size(), widened);
   return result;
 }
 

@@ -87,7 +87,7 @@ class DeckReader {
         break;
       }
       case CardKind::CardLimit: {
-        std::int32_t limit = readValue<std::int32_t>(fields);
+        auto limit = readValue<std::int32_t>(fields);
         listing_.write("(21H Limit CIDEAL cards =,I6,'    |',A80)", {limit, card});
         LSTNEW_(31) = limit;
         break;
@@ -100,7 +100,7 @@ class DeckReader {
         settings_.KRAMTB = 1;
         break;
       case CardKind::Quantum: {
-        std::int32_t quantum = readValue<std::int32_t>(fields);
+        auto quantum = readValue<std::int32_t>(fields);
         settings_.NQUANT = quantum < 1 ? kLargestQuantum : quantum;
         listing_.write("(18H Quantized bytes =,I9,4X,1H1,A80)", {settings_.NQUANT, card});
         break;

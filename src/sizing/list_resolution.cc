@@ -13,9 +13,11 @@ std::string list(std::size_t k, const std::string& formula) {
 
 // Adds `increment` to list k.
 void add(ListSizes& LSTNEW, std::size_t k, std::int32_t increment) {
-  std::string name = "L" + std::to_string(k);
-  LSTNEW(k) = stored(std::int64_t{LSTNEW(k)} + increment,
-                     list(k, name + " + " + std::to_string(increment)));
+  std::string formula = "L";
+  formula += std::to_string(k);
+  formula += " + ";
+  formula += std::to_string(increment);
+  LSTNEW(k) = stored(std::int64_t{LSTNEW(k)} + increment, list(k, formula));
 }
 
 void makeMultipleOf4(ListSizes& LSTNEW) {

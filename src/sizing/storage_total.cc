@@ -18,7 +18,9 @@ std::int32_t storageTotal(const ListSizes& LSTNEW) {
 }
 
 std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW) {
-  std::int64_t L1 = LSTNEW(1), L7 = LSTNEW(7), L15 = LSTNEW(15);
+  const std::int64_t L1 = LSTNEW(1);
+  const std::int64_t L7 = LSTNEW(7);
+  const std::int64_t L15 = LSTNEW(15);
   return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)");
 }
 
