@@ -1,0 +1,186 @@
+#include "input/card_fields.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "driver/error.h"
+
+namespace sizgen {
+namespace {
+
+// The card image of `text`: padded with blanks to 80 columns.
+std::string image(std::string_view text) {
+  std::string card(text);
+  card.resize(80, ' ');
+  return card;
+}
+
+// The message of the sizgen::Error that `action` throws.
+template <class Action>
+std::string errorOf(Action action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+constexpr FieldColumns kListFields{1, 8};
+constexpr FieldColumns kValueField{9, 8};
+constexpr FieldColumns kFixedFlags{11, 2};
+
+TEST(PrintableField, TrimsBlanksAndShowsOtherBytesInHex) {
+  EXPECT_EQ(printableField("   12x   "), "12x");
+  EXPECT_EQ(printableField("1 2"), "1 2");
+  EXPECT_EQ(printableField("        "), "");
+  EXPECT_EQ(printableField(""), "");
+  EXPECT_EQ(printableField(std::string_view("  1\0", 4)), "1\\x00");
+  EXPECT_EQ(printableField("\t1 "), "\\x091");
+  EXPECT_EQ(printableField("1\r"), "1\\x0d");
+  EXPECT_EQ(printableField("\x7f\xff\x80\x1f"), "\\x7f\\xff\\x80\\x1f");
+  // Every printable character stands as it is, the backslash included.
+  EXPECT_EQ(printableField("~!\"\\"), "~!\"\\");
+}
+
+TEST(KeywordHint, NamesTheKeywordAMisspeltCardLooksLike) {
+  EXPECT_EQ(keywordHint(image("default      1.5")), " (did you mean \"DEFAULT\"?)");
+  EXPECT_EQ(keywordHint(image("Scale 2.0")), " (did you mean \"SCALE\"?)");
+  EXPECT_EQ(keywordHint(image("SCALE2.0")), " (did you mean \"SCALE\"?)");
+  EXPECT_EQ(keywordHint(image("FIXED1 1")), " (did you mean \"FIXED\"?)");
+  EXPECT_EQ(keywordHint(image("cards 500")), " (did you mean \"CARDS\"?)");
+  EXPECT_EQ(keywordHint(image("nbhdsw 7.0")), " (did you mean \"NBHDSW\"?)");
+  EXPECT_EQ(keywordHint(image("ram tables")), " (did you mean \"RAM TABLES\"?)");
+  EXPECT_EQ(keywordHint(image("Round Up 4096")), " (did you mean \"ROUND UP\"?)");
+  // Blanks belong to the word.
+  EXPECT_EQ(keywordHint(image("ram  tables")), "");
+  EXPECT_EQ(keywordHint(image("roundup 4096")), "");
+  // Only a card that begins with the word.
+  EXPECT_EQ(keywordHint(image(" default 1.5")), "");
+  EXPECT_EQ(keywordHint(image("defaul 1.5")), "");
+  EXPECT_EQ(keywordHint(image("      12x")), "");
+  EXPECT_EQ(keywordHint(image("c comment")), "");
+  EXPECT_EQ(keywordHint(image("")), "");
+}
+
+TEST(CardFields, ReadsIntegers) {
+  std::array<std::int32_t, 10> values{};
+  CardFields(image("       7"
+                   "   1 2  "
+                   "      -7"
+                   "      +7"
+                   "       0"),
+             1)
+      .readIntegers("(10I8)", kListFields, values);
+  EXPECT_EQ(values, (std::array<std::int32_t, 10>{7, 12, -7, 7, 0, 0, 0, 0, 0, 0}));
+
+  std::array<std::int32_t, 30> flags{};
+  CardFields(image("FIXED      1 2" + std::string(54, ' ') + "-1"), 1)
+      .readIntegers("(10X,30I2)", kFixedFlags, flags);
+  EXPECT_EQ(flags[0], 1);
+  EXPECT_EQ(flags[1], 2);
+  EXPECT_EQ(flags[28], 0);
+  EXPECT_EQ(flags[29], -1);
+}
+
+TEST(CardFields, ReadsReals) {
+  std::array<double, 10> values{};
+  CardFields(image("   2.5E3"
+                   "      15"
+                   "     1.5"
+                   "    -.25"
+                   "  1.5E+2"
+                   "   25E-1"),
+             1)
+      .readReals("(10E8.0)", kListFields, values);
+  EXPECT_EQ(values, (std::array<double, 10>{2500.0, 15.0, 1.5, -0.25, 150.0, 2.5, 0, 0, 0, 0}));
+
+  std::array<double, 1> value{};
+  CardFields(image("DEFAULTx   0.125"), 1).readReals("(8X,E8.0)", kValueField, value);
+  EXPECT_EQ(value[0], 0.125);
+}
+
+TEST(CardFields, UnreadableFieldNamesCardColumnsAndText) {
+  std::array<std::int32_t, 10> integers{};
+  std::array<double, 10> reals{};
+  std::array<double, 1> real{};
+  std::array<std::int32_t, 1> integer{};
+  std::array<std::int32_t, 30> flags{};
+
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image("      10      20     12x"), 3)
+                  .readIntegers("(10I8)", kListFields, integers);
+            }),
+            "card 3, columns 17-24: cannot read \"12x\" as an integer");
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image(std::string(72, ' ') + "  junk"), 12)
+                  .readReals("(10E8.0)", kListFields, reals);
+            }),
+            "card 12, columns 73-80: cannot read \"junk\" as a real");
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image("DEFAULT     1.5x"), 2).readReals("(8X,E8.0)", kValueField, real);
+            }),
+            "card 2, columns 9-16: cannot read \"1.5x\" as a real");
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image("CARDS      5OO"), 1).readIntegers("(8X,I8)", kValueField, integer);
+            }),
+            "card 1, columns 9-16: cannot read \"5OO\" as an integer");
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image("FIXED     x1"), 1).readIntegers("(10X,30I2)", kFixedFlags, flags);
+            }),
+            "card 1, columns 11-12: cannot read \"x1\" as an integer");
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image("FIXED" + std::string(64, ' ') + "q"), 1)
+                  .readIntegers("(10X,30I2)", kFixedFlags, flags);
+            }),
+            "card 1, columns 69-70: cannot read \"q\" as an integer");
+  // Bytes that are not printable are shown in hex.
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image(std::string("       1   7\0", 13)), 5)
+                  .readIntegers("(10I8)", kListFields, integers);
+            }),
+            "card 5, columns 9-16: cannot read \"7\\x00\" as an integer");
+  EXPECT_EQ(
+      errorOf([&] { CardFields(image("  \t1"), 1).readIntegers("(10I8)", kListFields, integers); }),
+      "card 1, columns 1-8: cannot read \"\\x091\" as an integer");
+  // The hint ends the message.
+  EXPECT_EQ(errorOf([&] {
+              CardFields(image("cards        500"), 4, " (did you mean \"CARDS\"?)")
+                  .readIntegers("(10I8)", kListFields, integers);
+            }),
+            "card 4, columns 1-8: cannot read \"cards\" as an integer (did you mean \"CARDS\"?)");
+}
+
+TEST(CardFields, TruncationMustFitThirtyTwoBits) {
+  CardFields fields(image(""), 4);
+  EXPECT_EQ(fields.truncate(2147483647.9, kListFields, 0), 2147483647);
+  EXPECT_EQ(fields.truncate(-2147483648.9, kListFields, 0), -2147483648);
+  EXPECT_EQ(fields.truncate(-0.9, kListFields, 0), 0);
+  EXPECT_EQ(fields.truncate(2.99, kListFields, 0), 2);
+  EXPECT_EQ(fields.truncate(-2.99, kListFields, 0), -2);
+
+  EXPECT_EQ(errorOf([&] { fields.truncate(2147483648.0, kListFields, 2); }),
+            "card 4, columns 17-24: 2147483648 is out of the 32-bit range");
+  EXPECT_EQ(errorOf([&] { fields.truncate(-2147483649.0, kListFields, 0); }),
+            "card 4, columns 1-8: -2147483649 is out of the 32-bit range");
+  EXPECT_EQ(errorOf([&] { fields.truncate(3e10, kListFields, 9); }),
+            "card 4, columns 73-80: 3e+10 is out of the 32-bit range");
+  EXPECT_EQ(
+      errorOf([&] { fields.truncate(std::numeric_limits<double>::infinity(), kListFields, 7); }),
+      "card 4, columns 57-64: inf is out of the 32-bit range");
+  EXPECT_EQ(
+      errorOf([&] { fields.truncate(-std::numeric_limits<double>::infinity(), kListFields, 0); }),
+      "card 4, columns 1-8: -inf is out of the 32-bit range");
+
+  CardFields hinted(image("default"), 1, " (did you mean \"DEFAULT\"?)");
+  EXPECT_EQ(errorOf([&] { hinted.truncate(3e10, kListFields, 0); }),
+            "card 1, columns 1-8: 3e+10 is out of the 32-bit range (did you mean \"DEFAULT\"?)");
+}
+
+}  // namespace
+}  // namespace sizgen

@@ -1,0 +1,371 @@
+// The run's error paths, through the program as a user runs it: the one
+// line on standard error, the exit status, what stayed on the listing and
+// what the four files look like afterwards.  Then runs repeated in one
+// process, also after a failed one.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace sizgen {
+namespace {
+
+namespace support = sizgen::testing;
+
+// A list-size card: each value right-justified in its 8 columns.
+std::string fields(std::initializer_list<std::string_view> values) {
+  std::string card;
+  for (std::string_view value : values) {
+    card += std::string(8 - value.size(), ' ');
+    card += value;
+  }
+  return card;
+}
+
+// One echo line: `head` is columns 1-32, then the 80 columns of the card.
+std::string echo(std::string_view head, std::string_view card) {
+  EXPECT_EQ(head.size(), 32u) << head;
+  std::string image(card);
+  image.resize(80, ' ');
+  return std::string(head) + image + "\n";
+}
+
+constexpr std::string_view kCommentEcho = " Comment card is ignored.      1";
+constexpr std::string_view kFirstEcho = " 1st card (Lists  1-10).       1";
+constexpr std::string_view kSecondEcho = " 2nd card (Lists 11-20).       1";
+constexpr std::string_view kThirdEcho = " 3rd card (Lists 21-29).       1";
+constexpr std::string_view kFourthEcho = " 4th card (Lists 31-32).       1";
+constexpr std::string_view kOffsetsEcho = " Supplemental offsets.         1";
+
+// The three list-size cards before the fourth position, all empty lines.
+const std::string kThreeEmptyCards = "\n\n\n";
+std::string threeEmptyEchoes() {
+  return echo(kFirstEcho, "") + echo(kSecondEcho, "") + echo(kThirdEcho, "");
+}
+
+// The card-column ruler under which the cards are echoed.
+std::string ruler() {
+  std::string text = " " + std::string(111, '-') + "\n";
+  text += std::string(31, ' ') + "0";
+  for (char digit = '1'; digit <= '8'; ++digit) text += std::string(9, ' ') + digit;
+  text += "\n" + std::string(31, ' ') + "0";
+  for (int d = 1; d <= 8; ++d) text += std::string(9, ' ') + "0";
+  text += "\n" + std::string(31, ' ') + std::string(81, '-') + "\n";
+  return text;
+}
+
+// Checks that the listing begins with the type-code heading and the 177
+// codes, twenty to a line (114 codes 3 and 63 codes 4, the first three
+// 3, 3, 4), and returns the length of that part.
+std::size_t typeCodesLength(const std::string& out) {
+  const std::string heading = "  Following are  KBLTYP(1:177):\n";
+  if (!out.starts_with(heading)) {
+    ADD_FAILURE() << "no type-code heading:\n" << out.substr(0, 200);
+    return 0;
+  }
+  std::size_t position = heading.size();
+  std::vector<char> codes;
+  for (int line = 1; line <= 9; ++line) {
+    std::size_t end = out.find('\n', position);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "type-code line " << line << " is missing";
+      return 0;
+    }
+    std::string text = out.substr(position, end - position);
+    EXPECT_EQ(text.size(), line < 9 ? 80u : 68u) << text;
+    for (std::size_t i = 0; i + 4 <= text.size(); i += 4) {
+      EXPECT_EQ(text.substr(i, 3), "   ") << text;
+      codes.push_back(text[i + 3]);
+    }
+    position = end + 1;
+  }
+  EXPECT_EQ(codes.size(), 177u);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), '3'), 114);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), '4'), 63);
+  EXPECT_EQ(std::string(codes.begin(), codes.begin() + 3), "334");
+  return position;
+}
+
+// What the listing holds after the type codes and the ruler.
+std::string afterRuler(const std::string& out) {
+  std::size_t start = typeCodesLength(out);
+  std::string rest = out.substr(start);
+  if (!rest.starts_with(ruler())) {
+    ADD_FAILURE() << "no ruler after the type codes:\n" << rest.substr(0, 500);
+    return "(no ruler)";
+  }
+  return rest.substr(ruler().size());
+}
+
+// The names in `directory`, sorted.
+std::vector<std::string> entries(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+using Names = std::vector<std::string>;
+const Names kAllFiles = {"debug.lis", "dimdef.for", "dum.bin", "newmods.for"};
+
+// A deck that ends in an error: the message on standard error, exit
+// status 1, and the listing ends with `echoes`, without a closing line.
+void expectDeckError(std::string_view deck, std::string_view message, std::string_view echoes) {
+  support::TempDir dir;
+  support::ProcessResult result = support::runSizgenBinary(dir.path(), deck);
+  EXPECT_EQ(result.exitStatus, 1) << deck;
+  EXPECT_EQ(result.err, "sizgen: " + std::string(message) + "\n") << deck;
+  EXPECT_EQ(afterRuler(result.out), echoes) << deck;
+}
+
+TEST(DeckErrors, KeywordCardIsEchoedOnlyAfterItsFieldIsRead) {
+  expectDeckError("C first\nDEFAULT     1.5x\nSCALE        2.0\n",
+                  "card 2, columns 9-16: cannot read \"1.5x\" as a real",
+                  echo(kCommentEcho, "C first"));
+  expectDeckError("SCALE     x\n", "card 1, columns 9-16: cannot read \"x\" as a real", "");
+  expectDeckError("NBHDSW  two\n", "card 1, columns 9-16: cannot read \"two\" as a real", "");
+  expectDeckError("CARDS      5OO\n", "card 1, columns 9-16: cannot read \"5OO\" as an integer",
+                  "");
+  expectDeckError("ROUND UP 4k\n", "card 1, columns 9-16: cannot read \"4k\" as an integer", "");
+  expectDeckError("FIXED     x1\n", "card 1, columns 11-12: cannot read \"x1\" as an integer", "");
+  expectDeckError("FIXED" + std::string(64, ' ') + "q\n",
+                  "card 1, columns 69-70: cannot read \"q\" as an integer", "");
+  // A keyword card gets no hint.
+  expectDeckError("DEFAULT      abc\n", "card 1, columns 9-16: cannot read \"abc\" as a real", "");
+}
+
+TEST(DeckErrors, ListSizeCardIsEchoedBeforeItsFieldsAreRead) {
+  const std::string card = "      10      20     12x";
+  expectDeckError("C\n" + card + "\nDEFAULT      2.0\n",
+                  "card 2, columns 17-24: cannot read \"12x\" as an integer",
+                  echo(kCommentEcho, "C") + echo(kFirstEcho, card));
+  expectDeckError(fields({"5", "-1.9"}) + "\n",
+                  "card 1, columns 9-16: cannot read \"-1.9\" as an integer",
+                  echo(kFirstEcho, fields({"5", "-1.9"})));
+  const std::string fourth = "Optional card for Lists 31, etc.";
+  expectDeckError(kThreeEmptyCards + fourth + "\n",
+                  "card 4, columns 1-8: cannot read \"Optional\" as an integer",
+                  threeEmptyEchoes() + echo(kFourthEcho, fourth));
+}
+
+TEST(DeckErrors, BytesThatAreNotPrintableAreShownInHex) {
+  expectDeckError("  \t1\n", "card 1, columns 1-8: cannot read \"\\x091\" as an integer",
+                  echo(kFirstEcho, "  \t1"));
+  expectDeckError(std::string("DEFAULT  1\0\n", 12),
+                  "card 1, columns 9-16: cannot read \"1\\x00\" as a real", "");
+  expectDeckError("DEFAULT  \xff\n", "card 1, columns 9-16: cannot read \"\\xff\" as a real", "");
+}
+
+TEST(DeckErrors, CardNumberIsTheInputLine) {
+  // CR LF ends a line; the last line counts without its line feed.
+  expectDeckError("C one\r\n\r\nDEFAULT  x", "card 3, columns 9-16: cannot read \"x\" as a real",
+                  echo(kCommentEcho, "C one") + echo(kFirstEcho, ""));
+  // A carriage return at the very end is a character of the card.
+  expectDeckError(fields({"12"}) + "\r",
+                  "card 1, columns 9-16: cannot read \"\\x0d\" as an integer",
+                  echo(kFirstEcho, fields({"12"}) + "\r"));
+}
+
+TEST(DeckErrors, RealOutsideThirtyTwoBits) {
+  expectDeckError(fields({"3.0E10"}) + "\n",
+                  "card 1, columns 1-8: 3e+10 is out of the 32-bit range",
+                  echo(kFirstEcho, fields({"3.0E10"})));
+  expectDeckError(fields({"1", "-9.9E999"}) + "\n",
+                  "card 1, columns 9-16: -inf is out of the 32-bit range",
+                  echo(kFirstEcho, fields({"1", "-9.9E999"})));
+  // Read in real form, the offsets card converts all ten fields.
+  const std::string ninth = fields({"1", "2", "3", "4", "5", "6", "7", "8", "3.0E10"});
+  expectDeckError(kThreeEmptyCards + ninth + "\n",
+                  "card 4, columns 65-72: 3e+10 is out of the 32-bit range",
+                  threeEmptyEchoes() + echo(kOffsetsEcho, ninth));
+  const std::string eighth = fields({"1.0E3", "", "", "", "", "", "", "9.9E999"});
+  expectDeckError(kThreeEmptyCards + eighth + "\n",
+                  "card 4, columns 57-64: inf is out of the 32-bit range",
+                  threeEmptyEchoes() + echo(kOffsetsEcho, eighth));
+  const std::string tenth = fields({"1.0E3", "", "", "", "", "", "", "", "", "junk"});
+  expectDeckError(kThreeEmptyCards + tenth + "\n",
+                  "card 4, columns 73-80: cannot read \"junk\" as a real",
+                  threeEmptyEchoes() + echo(kOffsetsEcho, tenth));
+}
+
+TEST(DeckErrors, MisspeltKeywordGetsAHint) {
+  struct Case {
+    std::string card;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"default      1.5", "cannot read \"default\" as an integer (did you mean \"DEFAULT\"?)"},
+      {"Scale 2.0", "cannot read \"Scale 2.\" as an integer (did you mean \"SCALE\"?)"},
+      {"SCALE2.0", "cannot read \"SCALE2.0\" as a real (did you mean \"SCALE\"?)"},
+      {"FIXED1 1", "cannot read \"FIXED1 1\" as a real (did you mean \"FIXED\"?)"},
+      {"cards        500", "cannot read \"cards\" as an integer (did you mean \"CARDS\"?)"},
+      {"nbhdsw       7.0", "cannot read \"nbhdsw\" as an integer (did you mean \"NBHDSW\"?)"},
+      {"ram tables", "cannot read \"ram tabl\" as an integer (did you mean \"RAM TABLES\"?)"},
+      {"round up    4096", "cannot read \"round up\" as an integer (did you mean \"ROUND UP\"?)"},
+  };
+  for (const Case& c : cases) {
+    expectDeckError(c.card + "\n", "card 1, columns 1-8: " + c.message, echo(kFirstEcho, c.card));
+  }
+  // Also where the card is taken as the offsets card.
+  expectDeckError(kThreeEmptyCards + "round up    4096\n",
+                  "card 4, columns 1-8: cannot read \"round up\" as an integer "
+                  "(did you mean \"ROUND UP\"?)",
+                  threeEmptyEchoes() + echo(kOffsetsEcho, "round up    4096"));
+  // No hint for a card that merely starts with letters.
+  expectDeckError("defaul       1.5\n", "card 1, columns 1-8: cannot read \"defaul\" as an integer",
+                  echo(kFirstEcho, "defaul       1.5"));
+}
+
+TEST(FilesAfterAnError, MissingFilesAreCreatedEmpty) {
+  support::TempDir dir;
+  support::ProcessResult result = support::runSizgenBinary(dir.path(), "DEFAULT      2.0\nx\n");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(entries(dir.path()), kAllFiles);
+  for (const std::string& name : kAllFiles)
+    EXPECT_EQ(support::readFile(dir.file(name)), "") << name;
+}
+
+TEST(FilesAfterAnError, FilesNotWrittenKeepTheirContent) {
+  support::TempDir dir;
+  for (const std::string& name : kAllFiles)
+    support::writeFile(dir.file(name), "earlier " + name + "\n");
+  support::ProcessResult result = support::runSizgenBinary(dir.path(), "x\n");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.err, "sizgen: card 1, columns 1-8: cannot read \"x\" as an integer\n");
+  EXPECT_EQ(entries(dir.path()), kAllFiles);
+  for (const std::string& name : kAllFiles) {
+    EXPECT_EQ(support::readFile(dir.file(name)), "earlier " + name + "\n") << name;
+  }
+}
+
+// A run in which `blocked` is a directory: the message, exit status 1, a
+// listing that is empty or holds just the type codes, the directory left
+// empty, and only the files opened before it created (and empty).
+void expectCannotOpen(const std::string& blocked, const Names& created, bool typeCodesWritten) {
+  support::TempDir dir;
+  std::filesystem::create_directory(dir.file(blocked));
+  support::ProcessResult result = support::runSizgenBinary(dir.path(), "DEFAULT      2.0\n");
+  EXPECT_EQ(result.exitStatus, 1) << blocked;
+  EXPECT_EQ(result.err, "sizgen: cannot open " + blocked + ": Is a directory\n");
+  if (typeCodesWritten) {
+    EXPECT_EQ(typeCodesLength(result.out), result.out.size()) << result.out;
+  } else {
+    EXPECT_EQ(result.out, "") << blocked;
+  }
+  EXPECT_TRUE(entries(dir.file(blocked)).empty()) << blocked;
+  Names expected = created;
+  expected.push_back(blocked);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(entries(dir.path()), expected) << blocked;
+  for (const std::string& name : created) EXPECT_EQ(support::readFile(dir.file(name)), "") << name;
+}
+
+TEST(FilesAfterAnError, FileThatIsADirectory) {
+  // The files are opened in the order newmods.for, dimdef.for, dum.bin,
+  // then the type codes are listed, then debug.lis.
+  expectCannotOpen("newmods.for", {}, false);
+  expectCannotOpen("dimdef.for", {"newmods.for"}, false);
+  expectCannotOpen("dum.bin", {"dimdef.for", "newmods.for"}, false);
+  expectCannotOpen("debug.lis", {"dimdef.for", "dum.bin", "newmods.for"}, true);
+}
+
+TEST(FilesAfterAnError, DirectoryBlocksOnlyItsOwnFile) {
+  // Files that exist keep their content when a later one cannot be opened.
+  support::TempDir dir;
+  support::writeFile(dir.file("newmods.for"), "earlier newmods\n");
+  support::writeFile(dir.file("dum.bin"), "earlier dum\n");
+  std::filesystem::create_directory(dir.file("debug.lis"));
+  support::ProcessResult result = support::runSizgenBinary(dir.path(), "");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.err, "sizgen: cannot open debug.lis: Is a directory\n");
+  EXPECT_EQ(support::readFile(dir.file("newmods.for")), "earlier newmods\n");
+  EXPECT_EQ(support::readFile(dir.file("dum.bin")), "earlier dum\n");
+  EXPECT_EQ(support::readFile(dir.file("dimdef.for")), "");
+}
+
+TEST(FilesAfterAnError, FileWithoutWritePermission) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  support::TempDir dir;
+  support::writeFile(dir.file("dimdef.for"), "read only\n");
+  ::chmod(dir.file("dimdef.for").c_str(), 0444);
+  support::ProcessResult result = support::runSizgenBinary(dir.path(), "");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.err, "sizgen: cannot open dimdef.for: Permission denied\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(support::readFile(dir.file("dimdef.for")), "read only\n");
+  EXPECT_EQ(support::readFile(dir.file("newmods.for")), "");
+  EXPECT_FALSE(support::fileExists(dir.file("dum.bin")));
+  EXPECT_FALSE(support::fileExists(dir.file("debug.lis")));
+}
+
+// The listing and the written files of one in-process run.
+struct RunOutput {
+  std::string listing;
+  std::string error;
+  std::string newmods;
+  std::string dimdef;
+  std::string debug;
+};
+
+RunOutput runHere(std::string_view deck) {
+  support::TempDir dir;
+  support::InProcessResult result = support::runInProcess(dir.path(), deck);
+  return {result.listing, result.error, support::readFile(dir.file("newmods.for")),
+          support::readFile(dir.file("dimdef.for")), support::readFile(dir.file("debug.lis"))};
+}
+
+void expectSameRun(const RunOutput& first, const RunOutput& second) {
+  EXPECT_EQ(first.error, second.error);
+  EXPECT_EQ(first.listing, second.listing);
+  EXPECT_EQ(first.newmods, second.newmods);
+  EXPECT_EQ(first.dimdef, second.dimdef);
+  EXPECT_EQ(first.debug, second.debug);
+}
+
+const std::string kSettingsDeck =
+    "DEFAULT      2.0\nSCALE        1.5\nNBHDSW       3.0\n"
+    "ROUND UP    4096\nRAM TABLES\nCARDS        900\n" +
+    fields({"10", "20"}) + "\n";
+
+TEST(RepeatedRuns, TwoRunsInARowAreTheSame) {
+  RunOutput first = runHere(kSettingsDeck);
+  RunOutput second = runHere(kSettingsDeck);
+  EXPECT_EQ(first.error, "");
+  EXPECT_TRUE(first.listing.ends_with(" words).\n")) << first.listing;
+  expectSameRun(first, second);
+}
+
+TEST(RepeatedRuns, RunAfterAFailedRun) {
+  RunOutput empty = runHere("");
+  RunOutput settings = runHere(kSettingsDeck);
+
+  // A deck that fails after setting much: nothing of it stays for the next run.
+  RunOutput failed = runHere(kSettingsDeck + "FIXED      1 1\n" + fields({"7"}) + "\n" +
+                             fields({"1", "x"}) + "\n");
+  EXPECT_EQ(failed.error, "card 10, columns 9-16: cannot read \"x\" as an integer");
+  EXPECT_FALSE(failed.listing.ends_with(" words).\n"));
+  expectSameRun(runHere(""), empty);
+
+  // A run that could not open its files.
+  {
+    support::TempDir dir;
+    std::filesystem::create_directory(dir.file("dimdef.for"));
+    support::InProcessResult blocked = support::runInProcess(dir.path(), kSettingsDeck);
+    EXPECT_EQ(blocked.error, "cannot open dimdef.for: Is a directory");
+    EXPECT_EQ(blocked.listing, "");
+  }
+  expectSameRun(runHere(kSettingsDeck), settings);
+}
+
+}  // namespace
+}  // namespace sizgen
