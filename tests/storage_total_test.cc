@@ -1,0 +1,254 @@
+#include "sizing/storage_total.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/error.h"
+#include "sizing/list_resolution.h"
+#include "support/test_support.h"
+
+namespace sizgen {
+namespace {
+
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+
+ListSizes resolved(const DeckSettings& settings = {}, ListSizes cards = {}) {
+  resolveCardLists(settings, cards);
+  adjustLists(cards);
+  deriveLists(settings, cards);
+  return cards;
+}
+
+template <class Action>
+std::string errorOf(Action action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+TEST(StorageTotal, EmptyDeck) {
+  ListSizes LSTNEW = resolved();
+  std::int32_t MTOT = storageTotal(LSTNEW);
+  EXPECT_EQ(MTOT, 86656);
+  // Less (252 + 700) / 2 = 476 and 7 x 3600 / 4 = 6300.
+  EXPECT_EQ(adjustedTotal(MTOT, LSTNEW), 79880);
+}
+
+TEST(StorageTotal, WordsPerElementOfEachList) {
+  // How much one more element of list k adds to MTOT: the words of every
+  // ROOT10 row dimensioned by it.
+  struct Weight {
+    std::size_t list;
+    std::int32_t words;
+  };
+  const Weight weights[] = {
+      {31, 20},  // CIDEAL, CHARACTER*80
+      {15, 4},   // CSTO, CHARACTER*1
+      {7, 2},    // TEXVEC, CHARACTER*6
+      {1, 12},   // KK, BUS, FINIT, E, F, KSSFRQ, KODE, KPSOUR
+      {56, 1},   // NBHDSW
+      {71, 1},   // KKS, with the derived 2 x L1
+      {72, 1},   // NODABR
+      {73, 4},   // KBEGSW, KENTNB, NEXTSW, NAMESW
+      {74, 2},   // BVALUE
+      {13, 0},   // PLOTEV is in ROOT21
+      {23, 0},   // ROOT20 and ROOT9 only
+      {29, 0},   // JARRAY is in ROOT20
+      {32, 0},   // no array
+      {61, 0},   // never computed
+      {99, 0},   // KARRAY of ROOT20
+  };
+  const ListSizes base = resolved();
+  for (Weight w : weights) {
+    ListSizes LSTNEW = base;
+    LSTNEW(w.list) += 1000;
+    EXPECT_EQ(storageTotal(LSTNEW), 86656 + 1000 * w.words) << "list " << w.list;
+  }
+  ListSizes negative = base;
+  negative(56) = -86456;  // 200 less 86656
+  EXPECT_EQ(storageTotal(negative), 0);
+}
+
+TEST(StorageTotal, IndependentOfTheLateSteps) {
+  // List 99 and the late sizes of lists 71, 73 and 74 come after the
+  // total; the total uses the derived values.
+  ListSizes LSTNEW = resolved();
+  EXPECT_EQ(LSTNEW(71), 504);
+  EXPECT_EQ(LSTNEW(73), 80);
+  EXPECT_EQ(LSTNEW(74), 100);
+  LSTNEW(99) = 123456;
+  EXPECT_EQ(storageTotal(LSTNEW), 86656);
+}
+
+TEST(StorageTotal, LargeListsThatFit) {
+  // L25 = 1e9: 3 x L25 exceeds 32 bits inside list 53 = 75 + 26785714.
+  ListSizes cards;
+  cards(25) = 1000000000;
+  ListSizes LSTNEW = resolved({}, cards);
+  EXPECT_EQ(LSTNEW(53), 26785789);
+  std::int32_t MTOT = storageTotal(LSTNEW);
+  EXPECT_EQ(MTOT, 86656 + 2 * (1000000000 - 400) + 2 * (26785789 - 85));
+  EXPECT_EQ(adjustedTotal(MTOT, LSTNEW), MTOT - 6776);
+
+  // L15 = 4e8: 7 x L15 exceeds 32 bits in the modify step.
+  cards = {};
+  cards(15) = 400000000;
+  LSTNEW = resolved({}, cards);
+  MTOT = storageTotal(LSTNEW);
+  EXPECT_EQ(MTOT, 1600072256);
+  EXPECT_EQ(adjustedTotal(MTOT, LSTNEW), 900071780);
+}
+
+TEST(StorageTotal, RunningSumMayPassTheRange) {
+  // L5 = 3.1e8 adds 7 words per element (TR, TX, and YKM, KM through
+  // list 54) before row 95, whose negative list 56 brings the total back.
+  DeckSettings settings;
+  settings.SCALE6 = -2000000;
+  ListSizes cards;
+  cards(5) = 310000000;
+  ListSizes LSTNEW = resolved(settings, cards);
+  EXPECT_EQ(LSTNEW(56), -80000000);
+  EXPECT_EQ(storageTotal(LSTNEW), 2090068956);
+}
+
+TEST(StorageTotal, TotalOutOfRange) {
+  ListSizes cards;
+  cards(5) = 2000000000;
+  ListSizes LSTNEW = resolved({}, cards);
+  EXPECT_EQ(errorOf([&] { storageTotal(LSTNEW); }),
+            "the storage total MTOT is out of the 32-bit range");
+  cards = {};
+  cards(17) = 21262214;  // list 65 = 2147483614, 2 words per element
+  LSTNEW = resolved({}, cards);
+  EXPECT_EQ(errorOf([&] { storageTotal(LSTNEW); }),
+            "the storage total MTOT is out of the 32-bit range");
+}
+
+TEST(StorageTotal, ModifyStep) {
+  ListSizes LSTNEW;
+  // Each division truncates toward zero on its own.
+  LSTNEW(1) = 3;
+  LSTNEW(7) = 0;
+  LSTNEW(15) = 1;
+  EXPECT_EQ(adjustedTotal(100, LSTNEW), 98);
+  LSTNEW(1) = -3;
+  LSTNEW(15) = -1;
+  EXPECT_EQ(adjustedTotal(100, LSTNEW), 102);
+  // Wide intermediates: L1 + L7 and 7 x L15 beyond 32 bits.
+  LSTNEW(1) = 2000000000;
+  LSTNEW(7) = 2000000000;
+  LSTNEW(15) = 4;
+  EXPECT_EQ(adjustedTotal(kMax, LSTNEW), kMax - 2000000000 - 7);
+  LSTNEW(1) = 252;
+  LSTNEW(7) = 700;
+  LSTNEW(15) = 2000000000;
+  EXPECT_EQ(adjustedTotal(kMax, LSTNEW), -1352516829);
+}
+
+TEST(StorageTotal, ModifyStepOutOfRange) {
+  ListSizes LSTNEW;
+  LSTNEW(1) = 2;
+  LSTNEW(7) = 2;
+  LSTNEW(15) = 4;
+  EXPECT_EQ(adjustedTotal(kMin + 9, LSTNEW), kMin);
+  EXPECT_EQ(errorOf([&] { adjustedTotal(kMin + 8, LSTNEW); }),
+            "LTLABL (MTOT after the modify step) is out of the 32-bit range");
+  LSTNEW(15) = -8;  // adds 14
+  EXPECT_EQ(adjustedTotal(kMax - 12, LSTNEW), kMax);
+  EXPECT_EQ(errorOf([&] { adjustedTotal(kMax - 11, LSTNEW); }),
+            "LTLABL (MTOT after the modify step) is out of the 32-bit range");
+}
+
+// ---------------------------------------------------------------------------
+// debug.lis and what the modify step hands on
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+const std::string kEmptyDeckDebug =
+    "  Before modify,  MTOT = 86656\n"
+    "  LSTNEW(1) = 252\n"
+    "  LSTNEW(7) = 700\n"
+    "  After  modify,  MTOT = 79880\n"
+    "  B4 modify, LSTNEW(29) = 1\n"
+    "     modify, LSTNEW(29) = 1\n";
+
+const std::string kClosing79880 =
+    " Normal termination of  \"SIZGEN\".   LTLABL =     79880   (the size of  \"LABCOM\"  in  "
+    "INTEGER  words).\n";
+
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The LSIZE lines of DIMDEF's selector-20 block.
+std::vector<std::string> block20(const std::vector<std::string>& dimdef) {
+  auto at = std::find(dimdef.begin(), dimdef.end(), " 2000 IF ( NCHAIN  .NE.  20 )   GO TO 2100");
+  if (dimdef.end() - at < 9) {
+    ADD_FAILURE() << "no selector-20 block";
+    return {};
+  }
+  return std::vector<std::string>(at + 1, at + 9);
+}
+
+TEST(DebugFile, EmptyDeck) {
+  testing::TempDir dir;
+  testing::InProcessResult run = testing::runInProcess(dir.path(), "");
+  ASSERT_EQ(run.error, "");
+  EXPECT_EQ(testing::readFile(dir.file("debug.lis")), kEmptyDeckDebug);
+  EXPECT_TRUE(endsWith(run.listing, kClosing79880));
+  auto dimdef = linesOf(testing::readFile(dir.file("dimdef.for")));
+  ASSERT_GE(dimdef.size(), 38u);
+  EXPECT_EQ(dimdef[32], "      LSIZE(29)  =       1");
+  EXPECT_EQ(dimdef[36], "      LSIZE(N7)  =     79880");
+}
+
+TEST(DebugFile, RamTables) {
+  testing::TempDir dir;
+  testing::InProcessResult run = testing::runInProcess(dir.path(), "RAM TABLES\n");
+  ASSERT_EQ(run.error, "");
+  EXPECT_EQ(testing::readFile(dir.file("debug.lis")),
+            "  Before modify,  MTOT = 86656\n"
+            "  LSTNEW(1) = 252\n"
+            "  LSTNEW(7) = 700\n"
+            "  After  modify,  MTOT = 79880\n"
+            "  B4 modify, LSTNEW(29) = 1\n"
+            "     modify, LSTNEW(29) = 79880\n");
+  EXPECT_TRUE(endsWith(run.listing, kClosing79880));
+  auto dimdef = linesOf(testing::readFile(dir.file("dimdef.for")));
+  ASSERT_GE(dimdef.size(), 38u);
+  EXPECT_EQ(dimdef[32], "      LSIZE(29)  =   79880");
+  auto pairs = block20(dimdef);
+  ASSERT_EQ(pairs.size(), 8u);
+  EXPECT_EQ(pairs[6], "      LSIZE( 7)  =      29");
+  EXPECT_EQ(pairs[7], "      LSIZE( 8)  =   79880");
+}
+
+TEST(DebugFile, FirstOffsetChangesOnlyList99) {
+  testing::TempDir dir;
+  testing::InProcessResult run = testing::runInProcess(dir.path(), "\n\n\n  123456\n");
+  ASSERT_EQ(run.error, "");
+  EXPECT_EQ(testing::readFile(dir.file("debug.lis")), kEmptyDeckDebug);
+  EXPECT_TRUE(endsWith(run.listing, kClosing79880));
+  auto pairs = block20(linesOf(testing::readFile(dir.file("dimdef.for"))));
+  ASSERT_EQ(pairs.size(), 8u);
+  EXPECT_EQ(pairs[4], "      LSIZE( 5)  =       0");
+  EXPECT_EQ(pairs[5], "      LSIZE( 6)  =  123456");
+}
+
+}  // namespace
+}  // namespace sizgen
