@@ -27,10 +27,16 @@ class Item {
  public:
   enum class Kind { Integer, Real, Text };
 
+  // Implicit, so that the items of a WRITE read as a plain list of values.
+  // cppcheck-suppress noExplicitConstructor
   Item(std::int32_t value) : kind_(Kind::Integer), integer_(value) {}
+  // cppcheck-suppress noExplicitConstructor
   Item(double value) : kind_(Kind::Real), real_(value) {}
+  // cppcheck-suppress noExplicitConstructor
   Item(std::string_view text) : kind_(Kind::Text), text_(text) {}
+  // cppcheck-suppress noExplicitConstructor
   Item(const char* text) : Item(std::string_view(text)) {}
+  // cppcheck-suppress noExplicitConstructor
   Item(const std::string& text) : Item(std::string_view(text)) {}
 
   Kind kind() const { return kind_; }

@@ -21,6 +21,13 @@ class FortranArray {
     return values_[k - 1];
   }
 
+  // A table with every entry set to `value`.
+  static constexpr FortranArray filled(const T& value) {
+    FortranArray table;
+    table.values_.fill(value);
+    return table;
+  }
+
   constexpr void fill(const T& value) { values_.fill(value); }
   // Entries first to last, in order.
   constexpr std::span<const T> range(std::size_t first, std::size_t last) const {

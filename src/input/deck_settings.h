@@ -20,14 +20,8 @@ struct DeckSettings {
   std::int32_t KRAMTB = 0;                // 1 after a RAM TABLES card
   std::int32_t NQUANT = 0;                // byte quantum (ROUND UP card), 0 = none
   std::int32_t NLISTS = 31;               // 32 with the optional fourth list-size card
-  FortranArray<std::int32_t, 7> LSTSUP = allSupplementalOffsets(70000);
-
- private:
-  static constexpr FortranArray<std::int32_t, 7> allSupplementalOffsets(std::int32_t value) {
-    FortranArray<std::int32_t, 7> offsets;
-    offsets.fill(value);
-    return offsets;
-  }
+  // seven supplemental offsets (the fifth list-size card), 70000 each at start-up
+  FortranArray<std::int32_t, 7> LSTSUP = FortranArray<std::int32_t, 7>::filled(70000);
 };
 
 }  // namespace sizgen
