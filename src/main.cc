@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
       std::printf("%s\n", versionLine().data());
       return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
     case Command::UsageError:
-      std::fprintf(stderr, "%s\n", usageLine().data());
+      std::fprintf(stderr, "%s\n", usageError(arguments).c_str());
       return kExitUsage;
     case Command::Run:
       break;

@@ -45,8 +45,17 @@ std::string_view versionLine() {
   return "sizgen " SIZGEN_VERSION;
 }
 
-std::string_view usageLine() {
-  return "usage: sizgen [--help | --version] < DECK";
+std::string usageError(std::span<const std::string_view> arguments) {
+  std::string message = "sizgen: ";
+  if (arguments.size() > 1) {
+    message += "too many arguments";
+  } else {
+    message += "unknown argument \"";
+    message += arguments.empty() ? std::string_view() : arguments[0];
+    message += '"';
+  }
+  message += " (usage: sizgen [--help | --version] < DECK)";
+  return message;
 }
 
 }  // namespace sizgen

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace sizgen {
@@ -23,7 +24,8 @@ Command parseCommandLine(std::span<const std::string_view> arguments);
 std::string_view helpText();
 // The line printed by --version, without newline.
 std::string_view versionLine();
-// The line printed on standard error for a usage error, without newline.
-std::string_view usageLine();
+// The line printed on standard error for a usage error, without newline:
+// what is wrong with `arguments`, then the usage.
+std::string usageError(std::span<const std::string_view> arguments);
 
 }  // namespace sizgen
