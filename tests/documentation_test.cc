@@ -1,0 +1,146 @@
+// The README's examples run as shown, the manual page and --help tell the
+// same story, and CI runs the README's test command.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/command_line.h"
+#include "support/test_support.h"
+
+namespace sizgen::testing {
+namespace {
+
+std::string sourceFile(const std::string& relative) {
+  return readFile(std::string(SIZGEN_SOURCE_DIR) + "/" + relative);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// One "$ command" of a console block and the lines it prints.
+struct Step {
+  std::string command;
+  std::string output;
+};
+
+// The ```console blocks of a Markdown text.
+std::vector<std::vector<Step>> consoleBlocks(const std::string& markdown) {
+  std::vector<std::vector<Step>> blocks;
+  bool inside = false;
+  for (const std::string& line : linesOf(markdown)) {
+    if (!inside) {
+      if (line == "```console") {
+        inside = true;
+        blocks.emplace_back();
+      }
+    } else if (line == "```") {
+      inside = false;
+    } else if (line.starts_with("$ ")) {
+      blocks.back().push_back({line.substr(2), ""});
+    } else if (!blocks.back().empty()) {
+      blocks.back().back().output += line + "\n";
+    }
+  }
+  return blocks;
+}
+
+std::string binaryDirectory() {
+  std::string binary = SIZGEN_BINARY;
+  return binary.substr(0, binary.rfind('/'));
+}
+
+TEST(Documentation, ReadmeExamplesRunAsShown) {
+  auto blocks = consoleBlocks(sourceFile("README.md"));
+  ASSERT_GE(blocks.size(), 3u);
+  const std::string kSeparator = "----- end of step -----";
+  for (const auto& block : blocks) {
+    // One shell runs the whole block, so that "echo $?" sees the status of
+    // the step before it.
+    TempDir dir;
+    std::string script = "cd '" + dir.path() + "' && PATH='" + binaryDirectory() + "':\"$PATH\"\n";
+    for (const Step& step : block) {
+      script +=
+          "{ " + step.command + "\n} 2>&1; status=$?; echo '" + kSeparator + "'; (exit $status)\n";
+    }
+    writeFile(dir.file("example.sh"), script);
+    ProcessResult result = runCommand("sh '" + dir.file("example.sh") + "'");
+    std::vector<std::string> outputs;
+    std::string current;
+    for (const std::string& line : linesOf(result.out)) {
+      if (line == kSeparator) {
+        outputs.push_back(current);
+        current.clear();
+      } else {
+        current += line + "\n";
+      }
+    }
+    ASSERT_EQ(outputs.size(), block.size()) << result.out << result.err;
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      EXPECT_EQ(outputs[i], block[i].output) << "$ " << block[i].command;
+    }
+  }
+}
+
+TEST(Documentation, ManualPageAndHelpAgree) {
+  const std::string manual = sourceFile("docs/sizgen.1");
+  const std::string help(helpText());
+  for (const char* keyword :
+       {"DEFAULT", "SCALE", "FIXED", "CARDS", "NBHDSW", "RAM TABLES", "ROUND UP"}) {
+    EXPECT_NE(manual.find(keyword), std::string::npos) << keyword;
+    EXPECT_NE(help.find(keyword), std::string::npos) << keyword;
+  }
+  for (const char* file : {"newmods.for", "dimdef.for", "debug.lis", "dum.bin"}) {
+    EXPECT_NE(manual.find(file), std::string::npos) << file;
+    EXPECT_NE(help.find(file), std::string::npos) << file;
+  }
+  // Options, written with groff's escaped hyphens in the manual page.
+  for (const char* option : {"help", "version"}) {
+    EXPECT_NE(manual.find(std::string(".B \\-\\-") + option), std::string::npos) << option;
+    EXPECT_NE(help.find(std::string("--") + option), std::string::npos) << option;
+  }
+  // Exit statuses 0, 1 and 2 in both.
+  for (const char* status : {"0", "1", "2"}) {
+    EXPECT_NE(manual.find(std::string(".B ") + status + "\n"), std::string::npos) << status;
+  }
+  EXPECT_NE(help.find("0 after a normal run, 1 when"), std::string::npos);
+  EXPECT_NE(help.find("2 for a usage error"), std::string::npos);
+  // The version in the page's header is the program's.
+  EXPECT_NE(manual.find("\"" + std::string(versionLine()) + "\""), std::string::npos);
+}
+
+TEST(Documentation, ManualPageExampleDeckRuns) {
+  const std::string manual = sourceFile("docs/sizgen.1");
+  std::size_t example = manual.find("A deck that doubles");
+  ASSERT_NE(example, std::string::npos);
+  std::size_t begin = manual.find(".nf\n", example) + 4;
+  std::size_t end = manual.find(".fi\n", begin);
+  std::string deck = manual.substr(begin, end - begin);
+  EXPECT_NE(deck.find("ROUND UP    4096"), std::string::npos);
+  TempDir dir;
+  ProcessResult result = runSizgenBinary(dir.path(), deck);
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  // Three list-size cards and the offsets card, each echoed.
+  EXPECT_NE(result.out.find(" 1st card (Lists  1-10).       1     600    1200    1800"),
+            std::string::npos);
+  EXPECT_NE(result.out.find(" Supplemental offsets.         1   90000"), std::string::npos);
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(Documentation, ContinuousIntegrationRunsTheReadmeTestCommand) {
+  std::string testCommand;
+  for (const std::string& line : linesOf(sourceFile("README.md"))) {
+    if (line.find("ctest --test-dir build") != std::string::npos) testCommand = line;
+  }
+  ASSERT_FALSE(testCommand.empty());
+  EXPECT_NE(sourceFile(".ci/run").find(testCommand + "\n"), std::string::npos) << testCommand;
+}
+
+}  // namespace
+}  // namespace sizgen::testing
