@@ -1,7 +1,10 @@
 // sizgen: re-dimensions the host program from a deck of cards.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -9,16 +12,29 @@
 #include "driver/error.h"
 #include "driver/run.h"
 
+namespace {
+
+// Prints `text` on standard output; a failed write is an error like any other.
+int printText(std::string_view text) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
+    return sizgen::kExitSuccess;
+  }
+  std::fprintf(stderr, "sizgen: cannot write standard output: %s\n",
+               errno != 0 ? std::strerror(errno) : "write error");
+  return sizgen::kExitFailure;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace sizgen;
   std::vector<std::string_view> arguments(argv + 1, argv + argc);
   switch (parseCommandLine(arguments)) {
     case Command::Help:
-      std::fputs(helpText().data(), stdout);
-      return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+      return printText(helpText());
     case Command::Version:
-      std::printf("%s\n", versionLine().data());
-      return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+      return printText(std::string(versionLine()) + "\n");
     case Command::UsageError:
       std::fprintf(stderr, "%s\n", usageError(arguments).c_str());
       return kExitUsage;
