@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <string>
 
@@ -80,6 +81,7 @@ struct UnitState {
 struct SessionState {
   bool active = false;
   std::array<UnitState, kUnitCount> units;
+  struct sigaction fileSizeAction {};  // SIGXFSZ as it was before the run
 };
 
 namespace {
@@ -202,7 +204,25 @@ void closeUnit(int unit) {
 // session owns the units, so it is done here and may happen once per run.
 void closeAllUnits() {
   for (int unit = 0; unit < kUnitCount; ++unit) closeUnit(unit);
+  ::sigaction(SIGXFSZ, &session.fileSizeAction, nullptr);
   session = SessionState{};
+}
+
+// A standard stream that is closed when the run starts would lend its
+// descriptor to the first file opened: the deck would be read from
+// newmods.for, or the listing written into it.  Hold each closed one with
+// /dev/null, opened the wrong way round so that using it fails ("cannot
+// read standard input", "cannot write standard output": Bad file
+// descriptor).
+void holdClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    if (held >= 0 && held != fd) {
+      ::dup2(held, fd);
+      ::close(held);
+    }
+  }
 }
 
 }  // namespace
@@ -249,12 +269,19 @@ std::optional<std::size_t> readRecord(std::string_view record, std::string_view 
 
 Session::Session(std::FILE* listing) : state_(&session) {
   if (session.active) throw Error("internal error: a run is already in progress");
+  holdClosedStandardStreams();
   f_init();
   if (f__units[0].ufd != stderr || f__units[5].ufd != stdin || f__units[6].ufd != stdout) {
     throw Error("internal error: libf2c's unit table is not laid out as expected");
   }
   session = SessionState{};
   session.active = true;
+  // A write beyond the file-size limit (ulimit -f) would end the process
+  // with SIGXFSZ; ignored, the write fails with EFBIG ("File too large")
+  // and is reported like any other failed write.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGXFSZ, &ignore, &session.fileSizeAction);
   if (listing != stdout) {
     f__units[6].ufd = listing;
     f__units[6].useek = f__canseek(listing);
