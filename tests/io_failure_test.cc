@@ -297,6 +297,36 @@ TEST(NoWritePermission, ReadOnlyFileInAWritableDirectory) {
   EXPECT_FALSE(support::fileExists(dir.file("debug.lis")));
 }
 
+TEST(NoWritePermission, ReadOnlyScratchFileIsConnectedAndKept) {
+  // dum.bin is never written, so a file the user may only read will do.
+  auto prefix = unprivileged();
+  SKIP_UNLESS_UNPRIVILEGED(prefix);
+  support::TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  support::writeFile(dir.file("dum.bin"), "kept");
+  ASSERT_EQ(::chmod(dir.file("dum.bin").c_str(), 0444), 0);
+
+  Outcome outcome = launch(Launch(dir.path()).through(*prefix));
+  EXPECT_EQ(outcome.exitStatus, 0) << outcome;
+  EXPECT_EQ(support::readFile(dir.file("dum.bin")), "kept");
+  EXPECT_EQ(lineCount(support::readFile(dir.file("newmods.for"))), 211u);
+}
+
+TEST(FilesPushedOutAtTheEnd, FailureComesBeforeTheClosingLine) {
+  // dimdef.for and debug.lis of the empty deck fit one stdio buffer each:
+  // they reach the device only when the run pushes them out at the end,
+  // which must happen before the closing line says the run went well.
+  for (std::string_view name : {"dimdef.for", "debug.lis"}) {
+    support::TempDir dir;
+    ASSERT_EQ(::symlink("/dev/full", dir.file(name).c_str()), 0);
+    Outcome outcome = launch(Launch(dir.path()));
+    EXPECT_EQ(outcome.exitStatus, 1) << outcome;
+    EXPECT_EQ(outcome.err,
+              "sizgen: cannot write " + std::string(name) + ": No space left on device\n");
+    EXPECT_EQ(outcome.out.find(kClosingLine), std::string::npos) << name;
+  }
+}
+
 // --- Standard output and standard input ---------------------------------
 
 // A deck of comment cards whose listing is many stdio buffers long.

@@ -195,6 +195,15 @@ std::optional<std::size_t> readItems(std::string_view record, std::string_view f
   return std::nullopt;
 }
 
+// Flushes what was written on the unit and checks that it all went out.
+void pushOut(int unit, FILE* file) {
+  if (!session.units[static_cast<std::size_t>(unit)].written) return;
+  errno = 0;
+  if (std::fflush(file) != 0 || std::ferror(file)) {
+    failWrite(unit, errno != 0 ? std::strerror(errno) : "write error");
+  }
+}
+
 void closeUnit(int unit) {
   cllist control{1, unit, nullptr};
   f_clos(&control);
@@ -294,15 +303,21 @@ Session::~Session() {
   if (state_->active) closeAllUnits();
 }
 
-void Session::open(int unit, const std::string& path, std::string_view name) {
+void Session::open(int unit, const std::string& path, std::string_view name, Use use) {
   UnitState& state = state_->units[static_cast<std::size_t>(unit)];
   state.name = name;
   state.path = path;
-  // libf2c would connect a directory or a file it may only read, and fail
-  // (or crash) at the first write; ask the system first.
-  int probe = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  // libf2c would connect a directory, or a file it may only read, and fail
+  // (or crash) at the first write; ask the system first.  A file that is
+  // never written need only be readable (libf2c then connects it for
+  // reading), but not a directory.
+  int probe =
+      ::open(path.c_str(), (use == Use::Written ? O_WRONLY : O_RDONLY) | O_CREAT | O_CLOEXEC, 0666);
   if (probe < 0) throw Error("cannot open " + state.name + ": " + std::strerror(errno));
+  struct stat kind {};
+  bool directory = ::fstat(probe, &kind) == 0 && S_ISDIR(kind.st_mode);
   ::close(probe);
+  if (directory) throw Error("cannot open " + state.name + ": " + std::strerror(EISDIR));
 
   std::string file(path);
   char status[] = "UNKNOWN";
@@ -317,18 +332,12 @@ void Session::open(int unit, const std::string& path, std::string_view name) {
   state.named = true;
 }
 
-void Session::close() {
+void Session::closeFiles() {
   for (int unit = 0; unit < kUnitCount; ++unit) {
     UnitState& state = state_->units[static_cast<std::size_t>(unit)];
     FILE* file = f__units[unit].ufd;
-    if (file == nullptr) continue;
-    if (state.written && (std::fflush(file) != 0 || std::ferror(file))) {
-      failWrite(unit, errno != 0 ? std::strerror(errno) : "write error");
-    }
-    if (!state.named) {
-      closeUnit(unit);
-      continue;
-    }
+    if (file == nullptr || !state.named) continue;
+    pushOut(unit, file);
     // Take over the last close of the file: libf2c's ignores the result of
     // fclose, where a delayed write error would show.
     long end = state.written ? std::ftell(file) : -1;
@@ -341,6 +350,14 @@ void Session::close() {
     errno = 0;
     if (::close(last) != 0) failWrite(unit, std::strerror(errno));
     if (!cut) failWrite(unit, "cannot cut the file to what this run wrote");
+  }
+}
+
+void Session::close() {
+  closeFiles();
+  for (int unit = 0; unit < kUnitCount; ++unit) {
+    FILE* file = f__units[unit].ufd;
+    if (file != nullptr) pushOut(unit, file);
   }
   closeAllUnits();
 }

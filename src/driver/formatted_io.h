@@ -102,15 +102,23 @@ class Session {
   // failed or close() has been called).
   ~Session();
 
+  // Whether the run writes a file or only connects it.
+  enum class Use { Written, NeverWritten };
+
   // OPEN (UNIT=unit, FILE=path, STATUS='UNKNOWN', FORM='FORMATTED').
   // `name` is how messages call the file.  A path that cannot be written
-  // (a directory, no permission) throws before anything is written to it.
-  void open(int unit, const std::string& path, std::string_view name);
+  // (a directory, no permission; for a file never written, one that cannot
+  // be read) throws before anything is written to it.
+  void open(int unit, const std::string& path, std::string_view name, Use use = Use::Written);
 
-  // Ends the run's I/O: pushes out what was written, checks that it all
-  // reached its file, and closes every unit; a written file is cut to what
-  // the run wrote, an unwritten one keeps its content.  Throws on the
-  // first failure.
+  // Ends the files' part of the run: pushes out what was written to each
+  // file opened by name, checks that it all reached the file, and closes
+  // it; a written file is cut to what the run wrote, an unwritten one keeps
+  // its content.  Throws on the first failure.
+  void closeFiles();
+
+  // Ends the run's I/O: closes the files as closeFiles() does, pushes out
+  // the listing, and closes every unit.  Throws on the first failure.
   void close();
 
  private:

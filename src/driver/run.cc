@@ -20,10 +20,11 @@ namespace {
 struct OutputFile {
   int unit;
   const char* name;
+  fio::Session::Use use = fio::Session::Use::Written;
 };
 constexpr OutputFile kModuleFile{12, "newmods.for"};
 constexpr OutputFile kDimdefFile{3, "dimdef.for"};
-constexpr OutputFile kScratchFile{13, "dum.bin"};  // opened, never written
+constexpr OutputFile kScratchFile{13, "dum.bin", fio::Session::Use::NeverWritten};
 constexpr OutputFile kDebugFile{46, "debug.lis"};
 constexpr fio::Unit kListing{6};
 
@@ -36,7 +37,7 @@ void runSizgen(const RunStreams& streams) {
   fio::Session session(streams.listing);
   auto open = [&](const OutputFile& file) {
     std::string path = streams.directory.empty() ? file.name : streams.directory + "/" + file.name;
-    session.open(file.unit, path, file.name);
+    session.open(file.unit, path, file.name, file.use);
   };
   RunTables run;
 
@@ -66,6 +67,8 @@ void runSizgen(const RunStreams& streams) {
   generate(run,
            {fio::Unit(kModuleFile.unit), fio::Unit(kDimdefFile.unit), fio::Unit(kDebugFile.unit)});
 
+  // The closing line says the files are complete: only after they are.
+  session.closeFiles();
   writeClosingLine(kListing, run.LTLABL);
   session.close();
 }
