@@ -71,7 +71,6 @@ constexpr ftnint kTypeCharacter = 9;  // TYCHAR
 
 struct UnitState {
   std::string name;  // how messages call the file
-  std::string path;
   bool named = false;    // opened by name (not the listing)
   bool written = false;  // at least one record was written
 };
@@ -306,7 +305,6 @@ Session::~Session() {
 void Session::open(int unit, const std::string& path, std::string_view name, Use use) {
   UnitState& state = state_->units[static_cast<std::size_t>(unit)];
   state.name = name;
-  state.path = path;
   // libf2c would connect a directory, or a file it may only read, and fail
   // (or crash) at the first write; ask the system first.  A file that is
   // never written need only be readable (libf2c then connects it for

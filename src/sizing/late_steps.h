@@ -12,7 +12,7 @@ namespace sizgen {
 // LSTNEW(99), before DIMDEF: the first supplemental offset.
 std::int32_t supplementalList(const DeckSettings& settings);
 
-// LSTNEW(71) before ROOT23: LSTSUP(2), at least 500 (more than 500 to count).
+// LSTNEW(71) before ROOT23: LSTSUP(2) when it is greater than 500, else 500.
 std::int32_t plotList(const DeckSettings& settings);
 
 // LSTNEW(71) and LSTNEW(73) before ROOT25, by the square-root rule.
