@@ -8,27 +8,18 @@
 #include <string>
 #include <string_view>
 
-#include "driver/error.h"
+#include "support/test_support.h"
 
 namespace sizgen {
 namespace {
+
+using testing::errorOf;
 
 // The card image of `text`: padded with blanks to 80 columns.
 std::string image(std::string_view text) {
   std::string card(text);
   card.resize(80, ' ');
   return card;
-}
-
-// The message of the sizgen::Error that `action` throws.
-template <class Action>
-std::string errorOf(Action action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
 }
 
 constexpr FieldColumns kListFields{1, 8};

@@ -15,6 +15,8 @@ namespace {
 
 namespace support = sizgen::testing;
 
+using support::shellQuote;
+
 Command commandOf(std::vector<std::string_view> arguments) {
   return parseCommandLine(arguments);
 }
@@ -38,18 +40,6 @@ TEST(ParseCommandLine, OnlyNothingHelpOrVersion) {
                                                   {"", ""}}) {
     EXPECT_EQ(commandOf(arguments), Command::UsageError) << arguments.size();
   }
-}
-
-std::string shellQuote(std::string_view text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
 }
 
 const std::string kDeck = "DEFAULT      2.0\nC not read\n";

@@ -11,9 +11,23 @@
 #include "driver/formatted_io.h"
 #include "input/card_reader.h"
 #include "input/deck_settings.h"
+#include "support/cards.h"
+#include "support/test_support.h"
 
 namespace sizgen {
 namespace {
+
+using testing::echo;
+using testing::fields;
+using testing::kCommentEcho;
+using testing::kFirstEcho;
+using testing::kFourthEcho;
+using testing::kLargestQuantumEcho;
+using testing::kOffsetsEcho;
+using testing::kSecondEcho;
+using testing::kThirdEcho;
+using testing::kThreeEmptyCards;
+using testing::threeEmptyEchoes;
 
 // What reading one deck left behind.
 struct DeckRun {
@@ -27,9 +41,7 @@ struct DeckRun {
 // temporary file.
 DeckRun readDeckText(std::string deck) {
   DeckRun run;
-  // fmemopen refuses an empty buffer.
-  std::FILE* in =
-      deck.empty() ? std::fopen("/dev/null", "r") : fmemopen(deck.data(), deck.size(), "r");
+  std::FILE* in = testing::openForReading(deck);
   std::FILE* listing = std::tmpfile();
   if (in == nullptr || listing == nullptr) {
     ADD_FAILURE() << "cannot open the deck or the listing";
@@ -45,42 +57,11 @@ DeckRun readDeckText(std::string deck) {
       run.error = error.what();
     }
   }
-  std::fflush(listing);
-  std::rewind(listing);
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, listing)) > 0) run.listing.append(buffer, n);
+  run.listing = testing::readBack(listing);
   std::fclose(listing);
   std::fclose(in);
   return run;
 }
-
-// A list-size card: each value right-justified in its 8 columns.
-std::string fields(std::initializer_list<std::string_view> values) {
-  std::string card;
-  for (std::string_view value : values) {
-    card += std::string(8 - value.size(), ' ');
-    card += value;
-  }
-  return card;
-}
-
-// One echo line: `head` is columns 1-32 (message, value and marker), then
-// the 80 columns of the card.
-std::string echo(std::string_view head, std::string_view card) {
-  EXPECT_EQ(head.size(), 32u) << head;
-  std::string image(card);
-  image.resize(80, ' ');
-  return std::string(head) + image + "\n";
-}
-
-constexpr std::string_view kCommentEcho = " Comment card is ignored.      1";
-constexpr std::string_view kFirstEcho = " 1st card (Lists  1-10).       1";
-constexpr std::string_view kSecondEcho = " 2nd card (Lists 11-20).       1";
-constexpr std::string_view kThirdEcho = " 3rd card (Lists 21-29).       1";
-constexpr std::string_view kFourthEcho = " 4th card (Lists 31-32).       1";
-constexpr std::string_view kOffsetsEcho = " Supplemental offsets.         1";
-constexpr std::string_view kLargestQuantumEcho = " Quantized bytes =  4194304    1";
 
 TEST(ClassifyCard, KeywordsAreMatchedExactlyInTheirLeadingColumns) {
   EXPECT_EQ(classifyCard(std::string(80, ' ')), CardKind::ListSize);
@@ -177,16 +158,15 @@ TEST(DeckReader, CardLimitSetsListThirtyOneUntilALaterCard) {
 
   // A marked fourth card after it wins...
   const std::string fourth = "     700{Optional card for Lists 31, etc.";
-  run = readDeckText(cards + "\n\n\n\n" + fourth + "\n");
+  run = readDeckText(cards + "\n" + kThreeEmptyCards + fourth + "\n");
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(run.LSTNEW(31), 700);
   EXPECT_EQ(run.settings.NLISTS, 32);
-  EXPECT_EQ(run.listing, echo(" Limit CIDEAL cards =   500    |", cards) + echo(kFirstEcho, "") +
-                             echo(kSecondEcho, "") + echo(kThirdEcho, "") +
+  EXPECT_EQ(run.listing, echo(" Limit CIDEAL cards =   500    |", cards) + threeEmptyEchoes() +
                              echo(kFourthEcho, fourth));
 
   // ... and so does a CARDS card after the fourth card.
-  run = readDeckText("\n\n\n" + fourth + "\n" + cards + "\n");
+  run = readDeckText(kThreeEmptyCards + fourth + "\n" + cards + "\n");
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(run.LSTNEW(31), 500);
   EXPECT_EQ(run.settings.NLISTS, 32);
@@ -272,7 +252,7 @@ TEST(DeckReader, FourthCardWithoutMarkerHoldsTheOffsets) {
   // Fields 8 to 10 of an offsets card read as integers are not read at all.
   const std::string offsets =
       fields({"100", "200", "300", "400", "500", "600", "700", "junk", "nonsense"});
-  DeckRun run = readDeckText("\n\n\n" + offsets + "\nDEFAULT      2.0\nnot read at all\n");
+  DeckRun run = readDeckText(kThreeEmptyCards + offsets + "\nDEFAULT      2.0\nnot read at all\n");
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(run.settings.NLISTS, 31);
   for (std::size_t k = 1; k <= 7; ++k) {
@@ -281,14 +261,13 @@ TEST(DeckReader, FourthCardWithoutMarkerHoldsTheOffsets) {
   for (std::size_t k = 1; k <= 40; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
   // The deck ends after the offsets card: the DEFAULT card is neither read nor echoed.
   EXPECT_EQ(run.settings.DEFMUL, 1.0);
-  EXPECT_EQ(run.listing, echo(kFirstEcho, "") + echo(kSecondEcho, "") + echo(kThirdEcho, "") +
-                             echo(kOffsetsEcho, offsets));
+  EXPECT_EQ(run.listing, threeEmptyEchoes() + echo(kOffsetsEcho, offsets));
 }
 
 TEST(DeckReader, FourthCardMarkerInsideTheComment) {
   const std::string fourth = fields({"700", "701"}) + "  {Optional card for Lists 31, etc.";
   const std::string offsets = fields({"11", "12", "13", "14", "15", "16", "17"});
-  DeckRun run = readDeckText("\n\n\n" + fourth + "\n" + offsets + "\n");
+  DeckRun run = readDeckText(kThreeEmptyCards + fourth + "\n" + offsets + "\n");
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(run.settings.NLISTS, 32);
   EXPECT_EQ(run.LSTNEW(31), 700);
@@ -297,16 +276,15 @@ TEST(DeckReader, FourthCardMarkerInsideTheComment) {
   for (std::size_t k = 1; k <= 7; ++k) {
     EXPECT_EQ(run.settings.LSTSUP(k), static_cast<int>(10 + k)) << k;
   }
-  EXPECT_EQ(run.listing, echo(kFirstEcho, "") + echo(kSecondEcho, "") + echo(kThirdEcho, "") +
-                             echo(kFourthEcho, fourth) + echo(kOffsetsEcho, offsets));
+  EXPECT_EQ(run.listing,
+            threeEmptyEchoes() + echo(kFourthEcho, fourth) + echo(kOffsetsEcho, offsets));
 }
 
 TEST(DeckReader, FourthCardMarkerOutsideTheCommentIsReadAsNumbers) {
   const std::string fourth = "       1Optional card for Lists 31, etc.";
-  DeckRun run = readDeckText("\n\n\n" + fourth + "\n");
+  DeckRun run = readDeckText(kThreeEmptyCards + fourth + "\n");
   EXPECT_EQ(run.error, "card 4, columns 9-16: cannot read \"Optional\" as an integer");
-  EXPECT_EQ(run.listing, echo(kFirstEcho, "") + echo(kSecondEcho, "") + echo(kThirdEcho, "") +
-                             echo(kFourthEcho, fourth));
+  EXPECT_EQ(run.listing, threeEmptyEchoes() + echo(kFourthEcho, fourth));
 }
 
 TEST(DeckReader, MarkerOnlyCountsOnTheFourthCard) {
@@ -321,7 +299,7 @@ TEST(DeckReader, MarkerOnlyCountsOnTheFourthCard) {
 
 TEST(DeckReader, OffsetsMinimums) {
   const std::string offsets = fields({"0", "-5", "-1", "0", "3"});
-  DeckRun run = readDeckText("\n\n\n" + offsets + "\n");
+  DeckRun run = readDeckText(kThreeEmptyCards + offsets + "\n");
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(run.settings.LSTSUP(1), 80000);
   EXPECT_EQ(run.settings.LSTSUP(2), 742);
@@ -331,7 +309,7 @@ TEST(DeckReader, OffsetsMinimums) {
   EXPECT_EQ(run.settings.LSTSUP(6), 0);
   EXPECT_EQ(run.settings.LSTSUP(7), 0);
 
-  run = readDeckText("\n\n\n" + fields({"1", "1"}) + "\n");
+  run = readDeckText(kThreeEmptyCards + fields({"1", "1"}) + "\n");
   EXPECT_EQ(run.settings.LSTSUP(1), 1);
   EXPECT_EQ(run.settings.LSTSUP(2), 1);
 }

@@ -13,12 +13,15 @@
 #include "driver/formatted_io.h"
 #include "emit/integer_field.h"
 #include "sizing/catalog.h"
+#include "support/cards.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
 
 using sizgen::testing::fileExists;
+using sizgen::testing::linesOf;
+using sizgen::testing::listCard;
 using sizgen::testing::readFile;
 using sizgen::testing::runSizgenBinary;
 using sizgen::testing::TempDir;
@@ -41,16 +44,8 @@ Lines writtenLines(const std::function<void(const fio::Unit&)>& emit) {
   }
   std::fclose(listing);
   std::string content = readFile(dir.file("newmods.for"));
-  Lines lines;
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    EXPECT_NE(end, std::string::npos) << "the last record has no line end";
-    if (end == std::string::npos) end = content.size();
-    lines.push_back(content.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
+  EXPECT_TRUE(content.empty() || content.back() == '\n') << "the last record has no line end";
+  return linesOf(content);
 }
 
 // The lines of row i's declaration with its list of `size` elements.
@@ -261,13 +256,6 @@ TEST(WidenedToFit, WiderValuesWidenTheirDescriptorOnly) {
 
 // --- Overflow in the byte rounding, end to end --------------------------
 
-// One card of list-size fields, each right-justified in 8 columns.
-std::string card(const std::vector<std::string>& fields, const std::string& comment = "") {
-  std::string image;
-  for (const std::string& field : fields) image += std::string(8 - field.size(), ' ') + field;
-  return image + comment + "\n";
-}
-
 // What a run that failed before generation left of the generated files.
 struct FailedRun {
   testing::ProcessResult result;
@@ -302,7 +290,7 @@ const std::string kBlankCards = "BLANK\nBLANK\nBLANK\n";
 TEST(RoundingOverflow, Row122WithLargeFirstOffset) {
   // LSTSUP(1) = 2147000000 for KARRAY in C20B01; the quantum 4194304 makes
   // it 2**31 elements.
-  const std::string offsets = card({"2.147E9"});
+  const std::string offsets = listCard({"2.147E9"});
   TempDir dir;
   FailedRun run = runExpectingFailure("ROUND UP       0\n" + kBlankCards + offsets, dir);
   expectMessageNamesRow(run.result.err, 122);
@@ -312,7 +300,7 @@ TEST(RoundingOverflow, Row122WithLargeFirstOffset) {
 }
 
 TEST(RoundingOverflow, Row122FitsWithoutRoundingOrWithSmallerQuantum) {
-  const std::string offsets = card({"2.147E9"});
+  const std::string offsets = listCard({"2.147E9"});
   {
     TempDir dir;
     auto result = runSizgenBinary(dir.path(), kBlankCards + offsets);
@@ -335,7 +323,7 @@ TEST(RoundingOverflow, Row123WithRamTables) {
   // List 2 of 107330000 (20 words per element in the total) brings MTOT
   // to 2146680656 and LTLABL to 2146673880; RAM TABLES makes that the size
   // of JARRAY (row 123), whose rounding to 4194304 bytes gives 2**31.
-  const std::string deck = "ROUND UP       0\n" + card({"", "1.0733E8"});
+  const std::string deck = "ROUND UP       0\n" + listCard({"", "1.0733E8"});
   TempDir dir;
   // A file the run does not write keeps what it held.
   writeFile(dir.file("newmods.for"), "      SUBROUTINE OLD\n      END\n");
@@ -360,14 +348,14 @@ TEST(RoundingOverflow, Row125WithTheSizeOfList71BeforeRoot23) {
   // rounds to 2**34 bytes.  Row 72 of ROOT10 still has list 71 = 504.
   TempDir dir;
   FailedRun run =
-      runExpectingFailure("ROUND UP       0\n" + kBlankCards + card({"", "2.147E9"}), dir);
+      runExpectingFailure("ROUND UP       0\n" + kBlankCards + listCard({"", "2.147E9"}), dir);
   expectMessageNamesRow(run.result.err, 125);
   EXPECT_EQ(run.newmods, "");
   EXPECT_EQ(run.dimdef, "");
   EXPECT_EQ(run.debug, "");
 
   TempDir fits;
-  auto result = runSizgenBinary(fits.path(), kBlankCards + card({"", "2.147E9"}));
+  auto result = runSizgenBinary(fits.path(), kBlankCards + listCard({"", "2.147E9"}));
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   std::string newmods = readFile(fits.file("newmods.for"));
   EXPECT_NE(newmods.find("      COMMON  / C0B072 /   KKS   (       504 )\n"), std::string::npos);
@@ -380,7 +368,7 @@ TEST(RoundingOverflow, RowsAfter150AreNeverRounded) {
   // list 74 = 2000000000 for row 180, which is written as it is.
   TempDir dir;
   auto result = runSizgenBinary(
-      dir.path(), "ROUND UP       0\nNBHDSW     2.0E9\n" + card({"", "", "", "", "", "1"}));
+      dir.path(), "ROUND UP       0\nNBHDSW     2.0E9\n" + listCard({"", "", "", "", "", "1"}));
   ASSERT_EQ(result.exitStatus, 0) << result.err;
   std::string newmods = readFile(dir.file("newmods.for"));
   EXPECT_NE(newmods.find("      COMMON  / C0B095 /   NBHDSW(2000683008 )\n"), std::string::npos);

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver/formatted_io.h"
@@ -15,6 +17,7 @@
 namespace sizgen {
 namespace {
 
+using sizgen::testing::linesOf;
 using sizgen::testing::readFile;
 using sizgen::testing::TempDir;
 
@@ -37,15 +40,7 @@ Lines writtenLines(const std::function<void(DimdefWriter&)>& write) {
   std::fclose(listing);
   std::string content = readFile(dir.file("dimdef.for"));
   EXPECT_TRUE(content.empty() || content.back() == '\n');
-  Lines lines;
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    lines.push_back(content.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
+  return linesOf(content);
 }
 
 // The list sizes of a deck without cards, after the resolution and with
@@ -73,6 +68,24 @@ const Group& groupWithSelector(std::int32_t selector) {
 void enterGroup(DimdefWriter& writer, const Group& group, const ListSizes& LSTNEW) {
   writer.startChainBlock(group);
   for (int i = group.firstRow; i <= group.lastRow; ++i) writer.enterRow(group, i, LSTNEW);
+}
+
+// The selector-20 block: row 111 gives list 23, row 112 list 1 (rows 113
+// to 121 add nothing), row 122 list 99 written as 0, row 123 list 29, each
+// as a pair of the list number and its size, `sizes` as written.
+Lines selector20Block(const std::array<std::string_view, 4>& sizes) {
+  return {
+      "      RETURN",
+      " 2000 IF ( NCHAIN  .NE.  20 )   GO TO 2100",
+      "      LSIZE( 1)  =      23",
+      "      LSIZE( 2)  =" + std::string(sizes[0]),
+      "      LSIZE( 3)  =       1",
+      "      LSIZE( 4)  =" + std::string(sizes[1]),
+      "      LSIZE( 5)  =       0",
+      "      LSIZE( 6)  =" + std::string(sizes[2]),
+      "      LSIZE( 7)  =      29",
+      "      LSIZE( 8)  =" + std::string(sizes[3]),
+  };
 }
 
 const std::string kImplicit =
@@ -146,20 +159,7 @@ TEST(DimdefWriter, Selector20Block) {
   LSTNEW(29) = 79880;
   Lines lines =
       writtenLines([&](DimdefWriter& w) { enterGroup(w, groupWithSelector(20), LSTNEW); });
-  // Row 111 gives list 23, row 112 list 1 (rows 113 to 121 add nothing),
-  // row 122 list 99 written as 0, row 123 list 29.
-  EXPECT_EQ(lines, (Lines{
-                       "      RETURN",
-                       " 2000 IF ( NCHAIN  .NE.  20 )   GO TO 2100",
-                       "      LSIZE( 1)  =      23",
-                       "      LSIZE( 2)  =    4100",
-                       "      LSIZE( 3)  =       1",
-                       "      LSIZE( 4)  =     254",
-                       "      LSIZE( 5)  =       0",
-                       "      LSIZE( 6)  =  123456",
-                       "      LSIZE( 7)  =      29",
-                       "      LSIZE( 8)  =   79880",
-                   }));
+  EXPECT_EQ(lines, selector20Block({"    4100", "     254", "  123456", "   79880"}));
 }
 
 TEST(DimdefWriter, PairsOfEveryGroupStartAtOne) {
@@ -231,18 +231,7 @@ TEST(DimdefWriter, SizesWiderThanTheirFieldAreWrittenInFull) {
   LSTNEW(29) = -2000000000;
   Lines lines =
       writtenLines([&](DimdefWriter& w) { enterGroup(w, groupWithSelector(20), LSTNEW); });
-  EXPECT_EQ(lines, (Lines{
-                       "      RETURN",
-                       " 2000 IF ( NCHAIN  .NE.  20 )   GO TO 2100",
-                       "      LSIZE( 1)  =      23",
-                       "      LSIZE( 2)  =99999999",
-                       "      LSIZE( 3)  =       1",
-                       "      LSIZE( 4)  =100000000",
-                       "      LSIZE( 5)  =       0",
-                       "      LSIZE( 6)  =123456789",
-                       "      LSIZE( 7)  =      29",
-                       "      LSIZE( 8)  =-2000000000",
-                   }));
+  EXPECT_EQ(lines, selector20Block({"99999999", "100000000", "123456789", "-2000000000"}));
 
   LSTNEW(2) = -10000000;
   LSTNEW(3) = -9999999;

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,13 +14,6 @@ namespace {
 
 std::string sourceFile(const std::string& relative) {
   return readFile(std::string(SIZGEN_SOURCE_DIR) + "/" + relative);
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 // One "$ command" of a console block and the lines it prints.

@@ -15,15 +15,20 @@
 #include <string_view>
 #include <vector>
 
+#include "support/cards.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
 
+using sizgen::testing::keywordCard;
+using sizgen::testing::linesOf;
+using sizgen::testing::listCard;
 using sizgen::testing::ProcessResult;
 using sizgen::testing::readFile;
 using sizgen::testing::runCommand;
 using sizgen::testing::runSizgenBinary;
+using sizgen::testing::shellQuote;
 using sizgen::testing::TempDir;
 using sizgen::testing::testDataPath;
 
@@ -37,39 +42,7 @@ bool compilerFound() {
     GTEST_SKIP() << "gfortran or nm is not installed: the generated source is not compiled"; \
   }
 
-std::string shellQuoted(const std::string& text) {
-  std::string result = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      result += "'\\''";
-    } else {
-      result += c;
-    }
-  }
-  return result + "'";
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // --- Decks ---------------------------------------------------------------
-
-// A list-size card, each field right-justified in its 8 columns.
-std::string card(const std::vector<std::string>& fields, const std::string& comment = "") {
-  std::string image;
-  for (const std::string& field : fields) image += std::string(8 - field.size(), ' ') + field;
-  return image + comment + "\n";
-}
-
-// A keyword card with its value in columns 9 to 16.
-std::string keyword(const std::string& name, const std::string& value) {
-  return name + std::string(8 - name.size(), ' ') + std::string(8 - value.size(), ' ') + value +
-         "\n";
-}
 
 const std::string kBlankCards = "BLANK\nBLANK\nBLANK\n";
 
@@ -122,7 +95,7 @@ const std::vector<DeckCase>& deckCases() {
     // then list 1 + 2, list 7 (489) and 27 (17) made even, list 15
     // (2519) raised to 2524.  MTOT 59729; LTLABL = 59729 - (176 + 490) / 2
     // - 7 x 2524 / 4 = 54979.  List 52 = 4 x 34.
-    all.push_back({"DefaultMultiplier", keyword("DEFAULT", "0.7"),
+    all.push_back({"DefaultMultiplier", keywordCard("DEFAULT", "0.7"),
                    DimdefValues{{176,  209,  349, 34,   1749, 27,   490, 1224, 52,  111, 34,
                                  34,   3499, 13,  2524, 28,   2,    3,   1119, 601, 69,  244,
                                  2799, 2,    279, 58,   18,   4899, 1,   1,    6},
@@ -140,19 +113,19 @@ const std::vector<DeckCase>& deckCases() {
     all.push_back({"RamTables", "RAM TABLES\n", ram});
 
     // Rounding changes the dimensions, never the sizes DIMDEF hands on.
-    all.push_back({"RoundUp", keyword("ROUND UP", "4096"), kEmptyDeckDimdef});
-    all.push_back({"RoundUpDefaultQuantum", keyword("ROUND UP", "0"), kEmptyDeckDimdef});
+    all.push_back({"RoundUp", keywordCard("ROUND UP", "4096"), kEmptyDeckDimdef});
+    all.push_back({"RoundUpDefaultQuantum", keywordCard("ROUND UP", "0"), kEmptyDeckDimdef});
 
     // Lists 31 = 20 and 32 from its default 100; list 33 is never handed
     // on.  CIDEAL counts 20 words per element: MTOT 86656 + 200, LTLABL 80080.
     all.push_back({"FourthCard",
-                   kBlankCards + card({"20", "", "7"}, " {Optional card for Lists 31, etc."),
+                   kBlankCards + listCard({"20", "", "7"}, " {Optional card for Lists 31, etc."),
                    DimdefValues{defaultListsWith({{31, 20}, {32, 100}}), 80080, 200, 70000, 70000,
                                 52, 53, 5}});
 
     // LSTSUP(1) = 123457000 needs nine columns; LSTSUP(2) = 600; the
     // square-root rule with V = LSTSUP(4) = 80000 gives 56 and 57.
-    all.push_back({"LargeFirstOffset", kBlankCards + card({"123457E3", "600", "", "80000"}),
+    all.push_back({"LargeFirstOffset", kBlankCards + listCard({"123457E3", "600", "", "80000"}),
                    DimdefValues{kDefaultLists, 79880, 200, 123457000, 600, 56, 57, 5}});
 
     // List 3 = 99999999 (X, C and R, REAL*8, 2 words each: MTOT
@@ -160,22 +133,23 @@ const std::vector<DeckCase>& deckCases() {
     // LSTSUP(1) = 2147000000, ten digits; LSTSUP(2) blank gives 742; V falls
     // back to LSTSUP(1): q = 1073500000, x = 46697250648.5625, sqrt(x)
     // = 216095.47, n = 9933, then 9734.
-    all.push_back(
-        {"HugeSizes",
-         card({"", "", "99999999"}) + "BLANK\n" + card({"", "", "2.147E9"}) + card({"2.147E9"}),
-         DimdefValues{defaultListsWith({{3, 99999999}, {23, 2147000000}}), 600076874, 200,
-                      2147000000, 742, 9734, 9735, 5}});
+    all.push_back({"HugeSizes",
+                   listCard({"", "", "99999999"}) + "BLANK\n" + listCard({"", "", "2.147E9"}) +
+                       listCard({"2.147E9"}),
+                   DimdefValues{defaultListsWith({{3, 99999999}, {23, 2147000000}}), 600076874, 200,
+                                2147000000, 742, 9734, 9735, 5}});
 
     // List 6 = 1 with NBHDSW -2.0E9: list 56 = -2000000000 (NBHDSW, row 95)
     // and, before ROOT28, list 74 too (NBHDXX, row 180).  MTOT = 86656
     // - 351 (list 6) - 468 (60) - 117 (63) - 312 (64) - 312 (73)
     // - 2000000200 (56) = -1999915104, LTLABL -1999921880.
-    all.push_back({"NegativeList56", keyword("NBHDSW", "-2.0E9") + card({"", "", "", "", "", "1"}),
+    all.push_back({"NegativeList56",
+                   keywordCard("NBHDSW", "-2.0E9") + listCard({"", "", "", "", "", "1"}),
                    DimdefValues{defaultListsWith({{6, 1}}), -1999921880, 200, 70000, 70000, 52, 53,
                                 -2000000000}});
 
     // NBHDSW -0.5: list 56 = -20 and list 74 before ROOT28 = 0.
-    all.push_back({"ZeroAndNegativeDimensions", keyword("NBHDSW", "-0.5"), std::nullopt});
+    all.push_back({"ZeroAndNegativeDimensions", keywordCard("NBHDSW", "-0.5"), std::nullopt});
     return all;
   }();
   return cases;
@@ -201,7 +175,7 @@ struct CompiledDeck {
 };
 
 ProcessResult compile(const TempDir& dir, const std::string& source, const std::string& object) {
-  return runCommand("cd " + shellQuoted(dir.path()) + " && gfortran -c -std=legacy " + source +
+  return runCommand("cd " + shellQuote(dir.path()) + " && gfortran -c -std=legacy " + source +
                     " -o " + object);
 }
 
@@ -218,7 +192,7 @@ const CompiledDeck& compiledDeck(const std::string& name) {
     deck->compileNewmods = compile(deck->dir, "newmods.for", "newmods.o");
     deck->compileDimdef = compile(deck->dir, "dimdef.for", "dimdef.o");
     if (deck->compileNewmods.exitStatus == 0) {
-      deck->symbols = runCommand("nm -S " + shellQuoted(deck->dir.file("newmods.o")));
+      deck->symbols = runCommand("nm -S " + shellQuote(deck->dir.file("newmods.o")));
     }
   }
   return *cache.emplace(name, std::move(deck)).first->second;
@@ -530,9 +504,9 @@ constexpr std::int32_t kProbedSelectors[] = {0, 20, 21, 23, 9, 25, 26, 27, 28, 1
 const std::string& probeObject() {
   static TempDir dir;
   static const std::string object = [] {
-    ProcessResult result = runCommand("gfortran -c -std=legacy " +
-                                      shellQuoted(testDataPath("fortran/dimdef_probe.f")) + " -o " +
-                                      shellQuoted(dir.file("probe.o")));
+    ProcessResult result =
+        runCommand("gfortran -c -std=legacy " + shellQuote(testDataPath("fortran/dimdef_probe.f")) +
+                   " -o " + shellQuote(dir.file("probe.o")));
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     return dir.file("probe.o");
   }();
@@ -574,10 +548,10 @@ TEST_P(DimdefProgram, HandsOnTheListSizes) {
   const std::string& probe = probeObject();
   std::string program = deck.dir.file("probe");
   ProcessResult link =
-      runCommand("gfortran " + shellQuoted(probe) + " " + shellQuoted(deck.dir.file("dimdef.o")) +
-                 " -o " + shellQuoted(program));
+      runCommand("gfortran " + shellQuote(probe) + " " + shellQuote(deck.dir.file("dimdef.o")) +
+                 " -o " + shellQuote(program));
   ASSERT_EQ(link.exitStatus, 0) << link.err;
-  ProcessResult output = runCommand(shellQuoted(program));
+  ProcessResult output = runCommand(shellQuote(program));
   ASSERT_EQ(output.exitStatus, 0) << output.err;
 
   std::map<std::int32_t, std::vector<std::int32_t>> expected = expectedLsize(*c.dimdef);

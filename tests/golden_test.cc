@@ -14,6 +14,7 @@ namespace sizgen {
 namespace {
 
 using testing::fileExists;
+using testing::linesOf;
 using testing::ProcessResult;
 using testing::readFile;
 using testing::readTestData;
@@ -23,21 +24,6 @@ using testing::writeFile;
 
 constexpr std::string_view kGeneratedFiles[] = {"newmods.for", "dimdef.for", "debug.lis"};
 constexpr std::string_view kAllFiles[] = {"newmods.for", "dimdef.for", "debug.lis", "dum.bin"};
-
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
 
 // A line as it is shown in a failure message: quoted, with its length, and
 // with control characters made visible.
@@ -63,8 +49,8 @@ std::string shown(const std::string& line) {
 ::testing::AssertionResult sameText(const std::string& what, const std::string& expected,
                                     const std::string& actual) {
   if (expected == actual) return ::testing::AssertionSuccess();
-  std::vector<std::string> want = splitLines(expected);
-  std::vector<std::string> got = splitLines(actual);
+  std::vector<std::string> want = linesOf(expected);
+  std::vector<std::string> got = linesOf(actual);
   std::size_t common = want.size() < got.size() ? want.size() : got.size();
   for (std::size_t i = 0; i < common; ++i) {
     if (want[i] != got[i]) {

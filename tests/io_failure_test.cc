@@ -33,12 +33,17 @@
 #include <utility>
 #include <vector>
 
+#include "support/cards.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
 
 namespace support = sizgen::testing;
+
+using support::echo;
+using support::kCommentEcho;
+using support::kFirstEcho;
 
 // What the program reads on standard input: `head`, then `fillCount`
 // copies of `fillByte`, then `tail`.  A long line is never held whole in
@@ -482,15 +487,6 @@ TEST(FileSizeLimit, WriteBeyondTheLimit) {
 
 // --- Input that is not text ---------------------------------------------
 
-constexpr std::string_view kCommentEcho = " Comment card is ignored.      1";
-
-// The echo line of a comment card: the head, then the 80 columns as read.
-std::string commentEcho(std::string_view card) {
-  std::string image(card.substr(0, 80));
-  image.resize(80, ' ');
-  return std::string(kCommentEcho) + image + "\n";
-}
-
 TEST(NonTextInput, BytesAreEchoedAsRead) {
   const std::vector<std::string> cards = {
       std::string("C NUL \0 and \0\0 end", 19),
@@ -503,7 +499,7 @@ TEST(NonTextInput, BytesAreEchoedAsRead) {
   std::string echoes;
   for (const std::string& card : cards) {
     deck.head += card + "\n";
-    echoes += commentEcho(card);
+    echoes += echo(kCommentEcho, card);
   }
   support::TempDir dir;
   Outcome outcome = launch(Launch(dir.path()), deck);
@@ -522,7 +518,8 @@ TEST(NonTextInput, LinesOfMegabytes) {
     Outcome outcome = launch(Launch(dir.path()), Deck("C ", 5'000'000, '\xff', "\nx\n"));
     EXPECT_EQ(outcome.exitStatus, 1) << outcome;
     EXPECT_EQ(outcome.err, "sizgen: card 2, columns 1-8: cannot read \"x\" as an integer\n");
-    EXPECT_NE(outcome.out.find(commentEcho("C " + std::string(78, '\xff'))), std::string::npos);
+    EXPECT_NE(outcome.out.find(echo(kCommentEcho, "C " + std::string(78, '\xff'))),
+              std::string::npos);
   }
   // A line of 3 MB of NUL bytes is a list-size card that cannot be read.
   {
@@ -533,8 +530,7 @@ TEST(NonTextInput, LinesOfMegabytes) {
     for (int i = 0; i < 8; ++i) nuls += "\\x00";
     EXPECT_EQ(outcome.err,
               "sizgen: card 1, columns 1-8: cannot read \"" + nuls + "\" as an integer\n");
-    EXPECT_NE(outcome.out.find(" 1st card (Lists  1-10).       1" + std::string(80, '\0') + "\n"),
-              std::string::npos);
+    EXPECT_NE(outcome.out.find(echo(kFirstEcho, std::string(80, '\0'))), std::string::npos);
   }
 }
 
@@ -545,7 +541,7 @@ TEST(NonTextInput, MemoryDoesNotGrowWithLineLength) {
     support::TempDir dir;
     Outcome outcome = launch(Launch(dir.path()), Deck("C ", length, 'm', "\n"));
     EXPECT_EQ(outcome.exitStatus, 0) << outcome;
-    EXPECT_NE(outcome.out.find(commentEcho("C " + std::string(78, 'm'))), std::string::npos);
+    EXPECT_NE(outcome.out.find(echo(kCommentEcho, "C " + std::string(78, 'm'))), std::string::npos);
     return outcome.peakKilobytes;
   };
   const long small = peak(1 << 20);
@@ -565,8 +561,8 @@ TEST(NonTextInput, CarriageReturnsWithoutLineFeeds) {
   Outcome outcome = launch(Launch(dir.path()), deck);
   EXPECT_EQ(outcome.exitStatus, 0) << outcome;
   EXPECT_EQ(outcome.err, "");
-  const std::string echo = commentEcho(deck.head);
-  ASSERT_NE(outcome.out.find(echo), std::string::npos);
+  const std::string cardEcho = echo(kCommentEcho, deck.head);
+  ASSERT_NE(outcome.out.find(cardEcho), std::string::npos);
   EXPECT_EQ(outcome.out.find(kCommentEcho), outcome.out.rfind(kCommentEcho)) << "one card only";
   EXPECT_NE(outcome.out.find(kClosingLine), std::string::npos);
 }

@@ -5,15 +5,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "driver/error.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
+
+using testing::errorOf;
+using testing::linesOf;
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -100,24 +101,14 @@ TEST(LateSteps, NeighbourListOutOfRange) {
   for (double SCALE6 : {3e9, -3e9, 2147483648.0, std::numeric_limits<double>::infinity()}) {
     DeckSettings settings;
     settings.SCALE6 = SCALE6;
-    try {
-      neighbourList(settings);
-      ADD_FAILURE() << "no error for SCALE6 = " << SCALE6;
-    } catch (const Error& error) {
-      EXPECT_STREQ(error.what(), "list 74 (SCALE6) is out of the 32-bit range");
-    }
+    EXPECT_EQ(errorOf([&] { neighbourList(settings); }),
+              "list 74 (SCALE6) is out of the 32-bit range")
+        << "SCALE6 = " << SCALE6;
   }
 }
 
 // ---------------------------------------------------------------------------
 // The late sizes as DIMDEF passes them on
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // The LSIZE lines of the chain block that begins with `label`.
 std::vector<std::string> chainBlock(const std::vector<std::string>& dimdef,

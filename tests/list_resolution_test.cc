@@ -5,16 +5,19 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "driver/error.h"
 #include "sizing/real_arithmetic.h"
+#include "support/resolution.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
+
+using testing::errorOf;
+using testing::linesOf;
+using testing::resolved;
 
 using Sizes = std::vector<std::int32_t>;
 
@@ -25,25 +28,6 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 Sizes lists(const ListSizes& LSTNEW, std::size_t first, std::size_t last) {
   auto range = LSTNEW.range(first, last);
   return Sizes(range.begin(), range.end());
-}
-
-// The whole resolution after the cards: pass, adjustments, derived lists.
-ListSizes resolved(const DeckSettings& settings, ListSizes cards = {}) {
-  resolveCardLists(settings, cards);
-  adjustLists(cards);
-  deriveLists(settings, cards);
-  return cards;
-}
-
-// The message of the sizgen::Error that `action` throws.
-template <class Action>
-std::string errorOf(Action action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
 }
 
 // Lists 1 to 30 all FIXED.
@@ -487,13 +471,6 @@ TEST(ListResolution, DerivedListsWithWideIntermediates) {
 
 // ---------------------------------------------------------------------------
 // The listing
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // A card: the text padded to 80 columns, as the listing echoes it.
 std::string card80(std::string text) {

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/cards.h"
 #include "support/test_support.h"
 
 namespace sizgen {
@@ -21,36 +22,16 @@ namespace {
 
 namespace support = sizgen::testing;
 
-// A list-size card: each value right-justified in its 8 columns.
-std::string fields(std::initializer_list<std::string_view> values) {
-  std::string card;
-  for (std::string_view value : values) {
-    card += std::string(8 - value.size(), ' ');
-    card += value;
-  }
-  return card;
-}
-
-// One echo line: `head` is columns 1-32, then the 80 columns of the card.
-std::string echo(std::string_view head, std::string_view card) {
-  EXPECT_EQ(head.size(), 32u) << head;
-  std::string image(card);
-  image.resize(80, ' ');
-  return std::string(head) + image + "\n";
-}
-
-constexpr std::string_view kCommentEcho = " Comment card is ignored.      1";
-constexpr std::string_view kFirstEcho = " 1st card (Lists  1-10).       1";
-constexpr std::string_view kSecondEcho = " 2nd card (Lists 11-20).       1";
-constexpr std::string_view kThirdEcho = " 3rd card (Lists 21-29).       1";
-constexpr std::string_view kFourthEcho = " 4th card (Lists 31-32).       1";
-constexpr std::string_view kOffsetsEcho = " Supplemental offsets.         1";
-
-// The three list-size cards before the fourth position, all empty lines.
-const std::string kThreeEmptyCards = "\n\n\n";
-std::string threeEmptyEchoes() {
-  return echo(kFirstEcho, "") + echo(kSecondEcho, "") + echo(kThirdEcho, "");
-}
+using support::echo;
+using support::fields;
+using support::InProcessOutput;
+using support::kCommentEcho;
+using support::kFirstEcho;
+using support::kFourthEcho;
+using support::kOffsetsEcho;
+using support::kThreeEmptyCards;
+using support::runInFreshDirectory;
+using support::threeEmptyEchoes;
 
 // The card-column ruler under which the cards are echoed.
 std::string ruler() {
@@ -320,23 +301,7 @@ TEST(FilesAfterAnError, FileWithoutWritePermission) {
   EXPECT_FALSE(support::fileExists(dir.file("debug.lis")));
 }
 
-// The listing and the written files of one in-process run.
-struct RunOutput {
-  std::string listing;
-  std::string error;
-  std::string newmods;
-  std::string dimdef;
-  std::string debug;
-};
-
-RunOutput runHere(std::string_view deck) {
-  support::TempDir dir;
-  support::InProcessResult result = support::runInProcess(dir.path(), deck);
-  return {result.listing, result.error, support::readFile(dir.file("newmods.for")),
-          support::readFile(dir.file("dimdef.for")), support::readFile(dir.file("debug.lis"))};
-}
-
-void expectSameRun(const RunOutput& first, const RunOutput& second) {
+void expectSameRun(const InProcessOutput& first, const InProcessOutput& second) {
   EXPECT_EQ(first.error, second.error);
   EXPECT_EQ(first.listing, second.listing);
   EXPECT_EQ(first.newmods, second.newmods);
@@ -350,23 +315,23 @@ const std::string kSettingsDeck =
     fields({"10", "20"}) + "\n";
 
 TEST(RepeatedRuns, TwoRunsInARowAreTheSame) {
-  RunOutput first = runHere(kSettingsDeck);
-  RunOutput second = runHere(kSettingsDeck);
+  InProcessOutput first = runInFreshDirectory(kSettingsDeck);
+  InProcessOutput second = runInFreshDirectory(kSettingsDeck);
   EXPECT_EQ(first.error, "");
   EXPECT_TRUE(first.listing.ends_with(" words).\n")) << first.listing;
   expectSameRun(first, second);
 }
 
 TEST(RepeatedRuns, RunAfterAFailedRun) {
-  RunOutput empty = runHere("");
-  RunOutput settings = runHere(kSettingsDeck);
+  InProcessOutput empty = runInFreshDirectory("");
+  InProcessOutput settings = runInFreshDirectory(kSettingsDeck);
 
   // A deck that fails after setting much: nothing of it stays for the next run.
-  RunOutput failed = runHere(kSettingsDeck + "FIXED      1 1\n" + fields({"7"}) + "\n" +
-                             fields({"1", "x"}) + "\n");
+  InProcessOutput failed = runInFreshDirectory(kSettingsDeck + "FIXED      1 1\n" + fields({"7"}) +
+                                               "\n" + fields({"1", "x"}) + "\n");
   EXPECT_EQ(failed.error, "card 10, columns 9-16: cannot read \"x\" as an integer");
   EXPECT_FALSE(failed.listing.ends_with(" words).\n"));
-  expectSameRun(runHere(""), empty);
+  expectSameRun(runInFreshDirectory(""), empty);
 
   // A run that could not open its files.
   {
@@ -376,7 +341,7 @@ TEST(RepeatedRuns, RunAfterAFailedRun) {
     EXPECT_EQ(blocked.error, "cannot open dimdef.for: Is a directory");
     EXPECT_EQ(blocked.listing, "");
   }
-  expectSameRun(runHere(kSettingsDeck), settings);
+  expectSameRun(runInFreshDirectory(kSettingsDeck), settings);
 }
 
 }  // namespace

@@ -5,44 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/cards.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
 
+using testing::keywordCard;
+using testing::linesOf;
+using testing::listCard;
 using testing::ProcessResult;
 using testing::TempDir;
-
-// A keyword card with its value right-justified in columns 9-16.
-std::string keywordCard(std::string keyword, const std::string& value) {
-  keyword.resize(8, ' ');
-  return keyword + std::string(8 - value.size(), ' ') + value + "\n";
-}
-
-// A list-size card with its fields right-justified in 8 columns each;
-// an empty field is blank.
-std::string listCard(const std::vector<std::string>& fields) {
-  std::string card;
-  for (const std::string& field : fields) card += std::string(8 - field.size(), ' ') + field;
-  return card + "\n";
-}
 
 // The FIXED card with every flag set but the one of list `free`.
 std::string fixedAllBut(int free) {
   std::string card = "FIXED     ";
   for (int k = 1; k <= 30; ++k) card += k == free ? " 0" : " 1";
   return card + "\n";
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 bool startsWith(const std::string& text, const std::string& start) {

@@ -5,12 +5,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "driver/error.h"
 #include "sizing/list_resolution.h"
+#include "support/resolution.h"
 #include "support/test_support.h"
 
 namespace sizgen {
@@ -19,22 +18,11 @@ namespace {
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-ListSizes resolved(const DeckSettings& settings = {}, ListSizes cards = {}) {
-  resolveCardLists(settings, cards);
-  adjustLists(cards);
-  deriveLists(settings, cards);
-  return cards;
-}
-
-template <class Action>
-std::string errorOf(Action action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
+using testing::errorOf;
+using testing::InProcessOutput;
+using testing::linesOf;
+using testing::resolved;
+using testing::runInFreshDirectory;
 
 TEST(StorageTotal, EmptyDeck) {
   ListSizes LSTNEW = resolved();
@@ -172,13 +160,6 @@ TEST(StorageTotal, ModifyStepOutOfRange) {
 // ---------------------------------------------------------------------------
 // debug.lis and what the modify step hands on
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 const std::string kEmptyDeckDebug =
     "  Before modify,  MTOT = 86656\n"
     "  LSTNEW(1) = 252\n"
@@ -191,10 +172,6 @@ const std::string kClosing79880 =
     " Normal termination of  \"SIZGEN\".   LTLABL =     79880   (the size of  \"LABCOM\"  in  "
     "INTEGER  words).\n";
 
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The LSIZE lines of DIMDEF's selector-20 block.
 std::vector<std::string> block20(const std::vector<std::string>& dimdef) {
   auto at = std::find(dimdef.begin(), dimdef.end(), " 2000 IF ( NCHAIN  .NE.  20 )   GO TO 2100");
@@ -206,30 +183,28 @@ std::vector<std::string> block20(const std::vector<std::string>& dimdef) {
 }
 
 TEST(DebugFile, EmptyDeck) {
-  testing::TempDir dir;
-  testing::InProcessResult run = testing::runInProcess(dir.path(), "");
+  InProcessOutput run = runInFreshDirectory("");
   ASSERT_EQ(run.error, "");
-  EXPECT_EQ(testing::readFile(dir.file("debug.lis")), kEmptyDeckDebug);
-  EXPECT_TRUE(endsWith(run.listing, kClosing79880));
-  auto dimdef = linesOf(testing::readFile(dir.file("dimdef.for")));
+  EXPECT_EQ(run.debug, kEmptyDeckDebug);
+  EXPECT_TRUE(run.listing.ends_with(kClosing79880));
+  auto dimdef = linesOf(run.dimdef);
   ASSERT_GE(dimdef.size(), 38u);
   EXPECT_EQ(dimdef[32], "      LSIZE(29)  =       1");
   EXPECT_EQ(dimdef[36], "      LSIZE(N7)  =     79880");
 }
 
 TEST(DebugFile, RamTables) {
-  testing::TempDir dir;
-  testing::InProcessResult run = testing::runInProcess(dir.path(), "RAM TABLES\n");
+  InProcessOutput run = runInFreshDirectory("RAM TABLES\n");
   ASSERT_EQ(run.error, "");
-  EXPECT_EQ(testing::readFile(dir.file("debug.lis")),
+  EXPECT_EQ(run.debug,
             "  Before modify,  MTOT = 86656\n"
             "  LSTNEW(1) = 252\n"
             "  LSTNEW(7) = 700\n"
             "  After  modify,  MTOT = 79880\n"
             "  B4 modify, LSTNEW(29) = 1\n"
             "     modify, LSTNEW(29) = 79880\n");
-  EXPECT_TRUE(endsWith(run.listing, kClosing79880));
-  auto dimdef = linesOf(testing::readFile(dir.file("dimdef.for")));
+  EXPECT_TRUE(run.listing.ends_with(kClosing79880));
+  auto dimdef = linesOf(run.dimdef);
   ASSERT_GE(dimdef.size(), 38u);
   EXPECT_EQ(dimdef[32], "      LSIZE(29)  =   79880");
   auto pairs = block20(dimdef);
@@ -239,12 +214,11 @@ TEST(DebugFile, RamTables) {
 }
 
 TEST(DebugFile, FirstOffsetChangesOnlyList99) {
-  testing::TempDir dir;
-  testing::InProcessResult run = testing::runInProcess(dir.path(), "\n\n\n  123456\n");
+  InProcessOutput run = runInFreshDirectory("\n\n\n  123456\n");
   ASSERT_EQ(run.error, "");
-  EXPECT_EQ(testing::readFile(dir.file("debug.lis")), kEmptyDeckDebug);
-  EXPECT_TRUE(endsWith(run.listing, kClosing79880));
-  auto pairs = block20(linesOf(testing::readFile(dir.file("dimdef.for"))));
+  EXPECT_EQ(run.debug, kEmptyDeckDebug);
+  EXPECT_TRUE(run.listing.ends_with(kClosing79880));
+  auto pairs = block20(linesOf(run.dimdef));
   ASSERT_EQ(pairs.size(), 8u);
   EXPECT_EQ(pairs[4], "      LSIZE( 5)  =       0");
   EXPECT_EQ(pairs[5], "      LSIZE( 6)  =  123456");

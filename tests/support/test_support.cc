@@ -1,14 +1,14 @@
 #include "support/test_support.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "driver/error.h"
 #include "driver/run.h"
@@ -17,7 +17,8 @@ namespace sizgen::testing {
 
 TempDir::TempDir() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/sizgen-test-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/sizgen-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }
@@ -41,17 +42,40 @@ void writeFile(const std::string& path, std::string_view content) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool fileExists(const std::string& path) {
+  return std::filesystem::exists(path);
+}
 
 std::string testDataPath(std::string_view relative) {
   return std::string(SIZGEN_TEST_DATA) + "/" + std::string(relative);
 }
 
-std::string readTestData(std::string_view relative) { return readFile(testDataPath(relative)); }
+std::string readTestData(std::string_view relative) {
+  return readFile(testDataPath(relative));
+}
 
-namespace {
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
-std::string shellQuote(const std::string& text) {
+std::FILE* openForReading(std::string& text) {
+  return text.empty() ? std::fopen("/dev/null", "r") : fmemopen(text.data(), text.size(), "r");
+}
+
+std::string readBack(std::FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string content;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, n);
+  return content;
+}
+
+std::string shellQuote(std::string_view text) {
   std::string quoted = "'";
   for (char c : text) {
     if (c == '\'') {
@@ -62,8 +86,6 @@ std::string shellQuote(const std::string& text) {
   }
   return quoted + "'";
 }
-
-}  // namespace
 
 ProcessResult runCommand(const std::string& command) {
   TempDir scratch;
@@ -88,9 +110,7 @@ ProcessResult runSizgenBinary(const std::string& directory, std::string_view dec
 
 InProcessResult runInProcess(const std::string& directory, std::string_view deck) {
   std::string deckCopy(deck);
-  // fmemopen refuses an empty buffer.
-  std::FILE* in = deckCopy.empty() ? std::fopen("/dev/null", "r")
-                                   : fmemopen(deckCopy.data(), deckCopy.size(), "r");
+  std::FILE* in = openForReading(deckCopy);
   std::FILE* listing = std::tmpfile();
   InProcessResult result;
   try {
@@ -98,14 +118,17 @@ InProcessResult runInProcess(const std::string& directory, std::string_view deck
   } catch (const Error& error) {
     result.error = error.what();
   }
-  std::fflush(listing);
-  std::rewind(listing);
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, listing)) > 0) result.listing.append(buffer, n);
+  result.listing = readBack(listing);
   std::fclose(listing);
   std::fclose(in);
   return result;
+}
+
+InProcessOutput runInFreshDirectory(std::string_view deck) {
+  TempDir dir;
+  InProcessResult result = runInProcess(dir.path(), deck);
+  return {result.listing, result.error, readFile(dir.file("newmods.for")),
+          readFile(dir.file("dimdef.for")), readFile(dir.file("debug.lis"))};
 }
 
 }  // namespace sizgen::testing

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "driver/error.h"
 
 namespace sizgen::testing {
 
@@ -28,6 +31,30 @@ bool fileExists(const std::string& path);
 std::string testDataPath(std::string_view relative);
 std::string readTestData(std::string_view relative);
 
+// The lines of `text`, without their line ends; a last line without one
+// counts too.
+std::vector<std::string> linesOf(const std::string& text);
+
+// A stream that reads `text`, which must outlive it.  An empty text reads
+// /dev/null, as fmemopen refuses an empty buffer.
+std::FILE* openForReading(std::string& text);
+// All that was written to `file`, read back from its start.
+std::string readBack(std::FILE* file);
+
+// `text` quoted for the shell, whatever it holds.
+std::string shellQuote(std::string_view text);
+
+// The message of the sizgen::Error that `action` throws, or "(no error)".
+template <class Action>
+std::string errorOf(Action action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
 // What a run of the sizgen binary left behind.
 struct ProcessResult {
   int exitStatus = -1;  // -1: did not exit normally (signal)
@@ -50,5 +77,16 @@ struct InProcessResult {
   std::string error;  // the message of the sizgen::Error, empty after a normal run
 };
 InProcessResult runInProcess(const std::string& directory, std::string_view deck);
+
+// One run in this process in a fresh directory, and the files it wrote
+// there.
+struct InProcessOutput {
+  std::string listing;
+  std::string error;  // the message of the sizgen::Error, empty after a normal run
+  std::string newmods;
+  std::string dimdef;
+  std::string debug;
+};
+InProcessOutput runInFreshDirectory(std::string_view deck);
 
 }  // namespace sizgen::testing
