@@ -70,7 +70,7 @@ constexpr ftnint kTypeInteger = 3;    // TYLONG
 constexpr ftnint kTypeCharacter = 9;  // TYCHAR
 
 struct UnitState {
-  std::string name;  // how messages call the file
+  std::string name;      // how messages call the file
   bool named = false;    // opened by name (not the listing)
   bool written = false;  // at least one record was written
 };
@@ -164,7 +164,7 @@ void transferList(int unit, const Item& item) {
 class FormattedWrite {
  public:
   FormattedWrite(int unit, std::string_view format) : unit_(unit), format_(format) {
-    cilist control{1, unit, 0, format_.data(), 0};
+    cilist control{1, unit, 1, format_.data(), 0};  // errors and end of file return
     errno = 0;
     checkStatus(unit_, s_wsfe(&control));
     session.units[unit_].written = true;
@@ -255,7 +255,7 @@ void Unit::write(std::string_view format, std::span<const std::int32_t> values) 
 
 void Unit::writeList(std::initializer_list<Item> items) const {
   if (number_ < 0) return;
-  cilist control{1, number_, 0, nullptr, 0};
+  cilist control{1, number_, 1, nullptr, 0};  // errors and end of file return
   errno = 0;
   checkStatus(number_, s_wsle(&control));
   session.units[number_].written = true;
