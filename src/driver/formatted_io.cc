@@ -276,26 +276,26 @@ std::optional<std::size_t> readRecord(std::string_view record, std::string_view 
 }
 
 Session::Session(std::FILE* listing) : state_(&session) {
-  if (session.active) throw Error("internal error: a run is already in progress");
+  if (state_->active) throw Error("internal error: a run is already in progress");
   holdClosedStandardStreams();
   f_init();
   if (f__units[0].ufd != stderr || f__units[5].ufd != stdin || f__units[6].ufd != stdout) {
     throw Error("internal error: libf2c's unit table is not laid out as expected");
   }
-  session = SessionState{};
-  session.active = true;
+  *state_ = SessionState{};
+  state_->active = true;
   // A write beyond the file-size limit (ulimit -f) would end the process
   // with SIGXFSZ; ignored, the write fails with EFBIG ("File too large")
   // and is reported like any other failed write.
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGXFSZ, &ignore, &session.fileSizeAction);
+  ::sigaction(SIGXFSZ, &ignore, &state_->fileSizeAction);
   if (listing != stdout) {
     f__units[6].ufd = listing;
     f__units[6].useek = f__canseek(listing);
   }
-  session.units[5].name = "standard input";
-  session.units[6].name = listing == stdout ? "standard output" : "the listing";
+  state_->units[5].name = "standard input";
+  state_->units[6].name = listing == stdout ? "standard output" : "the listing";
 }
 
 Session::~Session() {

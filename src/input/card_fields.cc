@@ -2,10 +2,10 @@
 
 #include <array>
 #include <charconv>
-#include <cmath>
 
 #include "driver/error.h"
 #include "driver/formatted_io.h"
+#include "sizing/real_arithmetic.h"
 
 namespace sizgen {
 
@@ -24,8 +24,7 @@ void CardFields::readReals(std::string_view format, FieldColumns columns,
 }
 
 std::int32_t CardFields::truncate(double value, FieldColumns columns, std::size_t index) const {
-  // INT truncates toward zero: the result fits when -2**31 - 1 < value < 2**31.
-  if (value > -2147483649.0 && value < 2147483648.0) return static_cast<std::int32_t>(value);
+  if (auto integer = truncateToInteger(value)) return *integer;
   std::array<char, 64> text{};
   auto result = std::to_chars(text.data(), text.data() + text.size(), value);
   fail(columns, index, std::string(text.data(), result.ptr) + " is out of the 32-bit range");
