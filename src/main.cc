@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "driver/command_line.h"
-#include "driver/error.h"
+#include "base/error.h"
+#include "driver/output_files.h"
 #include "driver/run.h"
 
 namespace {
@@ -41,8 +42,12 @@ int main(int argc, char** argv) {
     case Command::Run:
       break;
   }
+  holdClosedStandardStreams();
+  ignoreFileSizeSignal();
   try {
-    runSizgen();
+    StreamSink listing(stdout, "standard output");
+    DirectoryFiles files;
+    runSizgen({stdin, listing, files});
   } catch (const Error& error) {
     std::fflush(stdout);
     std::fprintf(stderr, "sizgen: %s\n", error.what());

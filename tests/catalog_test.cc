@@ -1,4 +1,4 @@
-#include "sizing/catalog.h"
+#include "model/catalog.h"
 
 #include <gtest/gtest.h>
 

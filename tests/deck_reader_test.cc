@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "driver/error.h"
-#include "driver/formatted_io.h"
+#include "base/error.h"
+#include "base/sink.h"
 #include "input/card_reader.h"
-#include "input/deck_settings.h"
+#include "model/deck_settings.h"
 #include "support/cards.h"
 #include "support/test_support.h"
 
@@ -37,28 +37,23 @@ struct DeckRun {
   std::string error;    // the message of the sizgen::Error, empty when the deck was read
 };
 
-// Reads `deck` with the deck reader alone, the listing going to a
-// temporary file.
+// Reads `deck` with the deck reader alone, the listing held in memory.
 DeckRun readDeckText(std::string deck) {
   DeckRun run;
   std::FILE* in = testing::openForReading(deck);
-  std::FILE* listing = std::tmpfile();
-  if (in == nullptr || listing == nullptr) {
-    ADD_FAILURE() << "cannot open the deck or the listing";
+  if (in == nullptr) {
+    ADD_FAILURE() << "cannot open the deck";
     return run;
   }
-  {
-    fio::Session session(listing);
-    CardReader cards(in);
-    try {
-      readDeck(cards, fio::Unit(6), run.settings, run.LSTNEW);
-      session.close();
-    } catch (const Error& error) {
-      run.error = error.what();
-    }
+  MemorySink listing;
+  CardReader cards(in);
+  try {
+    run.settings = readDeck(cards, listing);
+    run.LSTNEW = run.settings.LSTNEW;
+  } catch (const Error& error) {
+    run.error = error.what();
   }
-  run.listing = testing::readBack(listing);
-  std::fclose(listing);
+  run.listing = listing.text();
   std::fclose(in);
   return run;
 }

@@ -1,4 +1,4 @@
-#include "emit/declaration.h"
+#include "sizing/declaration.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/error.h"
-#include "driver/formatted_io.h"
+#include "base/error.h"
+#include "base/sink.h"
+#include "emit/generated_files.h"
 #include "emit/integer_field.h"
-#include "sizing/catalog.h"
+#include "model/catalog.h"
 #include "support/cards.h"
 #include "support/test_support.h"
 
@@ -29,28 +30,23 @@ using sizgen::testing::writeFile;
 
 using Lines = std::vector<std::string>;
 
-constexpr int kModuleUnit = 12;
+// The records that `emit` writes on the module file.
+Lines writtenLines(const std::function<void(Sink&)>& emit) {
+  MemorySink module;
+  emit(module);
+  return linesOf(module.text());
+}
 
-// The records that `emit` writes on unit 12, connected to a file of its
-// own, as the file holds them once the run's I/O has ended.
-Lines writtenLines(const std::function<void(const fio::Unit&)>& emit) {
-  TempDir dir;
-  std::FILE* listing = std::tmpfile();
-  {
-    fio::Session session(listing);
-    session.open(kModuleUnit, dir.file("newmods.for"), "newmods.for");
-    emit(fio::Unit(kModuleUnit));
-    session.close();
-  }
-  std::fclose(listing);
-  std::string content = readFile(dir.file("newmods.for"));
-  EXPECT_TRUE(content.empty() || content.back() == '\n') << "the last record has no line end";
-  return linesOf(content);
+// Row i declared with its list of `size` elements.
+void emitDeclaration(Sink& module, int i, std::int32_t size, std::int32_t NQUANT) {
+  Declaration declared = declaration(i, size, NQUANT);
+  writeDeclaration({i, generatedListNumber(i), size, declared.dimension, declared.typeCode},
+                   module);
 }
 
 // The lines of row i's declaration with its list of `size` elements.
 Lines declarationLines(int i, std::int32_t size, std::int32_t NQUANT) {
-  return writtenLines([&](const fio::Unit& module) { emitDeclaration(module, i, size, NQUANT); });
+  return writtenLines([&](Sink& module) { emitDeclaration(module, i, size, NQUANT); });
 }
 
 constexpr std::int32_t kDefaultQuantum = 4194304;  // ROUND UP with a value below 1
@@ -196,7 +192,7 @@ TEST(DeclarationLines, LateRows) {
 
 TEST(DeclarationLines, OnlyFourRowsHaveASecondLine) {
   for (std::int32_t NQUANT : {0, 4096}) {
-    Lines lines = writtenLines([&](const fio::Unit& module) {
+    Lines lines = writtenLines([&](Sink& module) {
       for (int i = 1; i <= kCatalogRows; ++i) emitDeclaration(module, i, 10, NQUANT);
     });
     ASSERT_EQ(lines.size(), 184u) << "NQUANT " << NQUANT;

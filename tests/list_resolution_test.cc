@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sizing/real_arithmetic.h"
+#include "base/real_arithmetic.h"
 #include "support/resolution.h"
 #include "support/test_support.h"
 
@@ -101,7 +101,7 @@ TEST(ListResolution, DefaultMultiplierSevenTenths) {
   DeckSettings settings;
   settings.DEFMUL = 0.7;
   ListSizes pass;
-  resolveCardLists(settings, pass);
+  testing::passOver(settings, pass);
   EXPECT_EQ(pass(1), 174);  // not 175
   EXPECT_EQ(pass(21), 69);
   EXPECT_EQ(pass(6), 27);
@@ -247,7 +247,7 @@ TEST(ListResolution, FinalMultiplierAppliesToCardsAndDefaults) {
   ListSizes LSTNEW;
   LSTNEW(3) = 1000;
   LSTNEW(4) = 9;
-  resolveCardLists(settings, LSTNEW);
+  testing::passOver(settings, LSTNEW);
   EXPECT_EQ(LSTNEW(2), 150);   // fixed: 300 x 0.5
   EXPECT_EQ(LSTNEW(3), 3000);  // card value scaled
   EXPECT_EQ(LSTNEW(4), 9);     // fixed card value
@@ -262,7 +262,7 @@ TEST(ListResolution, Lists31And32HaveNoFixedFlag) {
   settings.FINMUL = 2.0;
   settings.NLISTS = 32;
   ListSizes LSTNEW;
-  resolveCardLists(settings, LSTNEW);
+  testing::passOver(settings, LSTNEW);
   for (std::size_t k = 1; k <= 30; ++k) EXPECT_EQ(LSTNEW(k), LSTDEF[k - 1]) << "list " << k;
   EXPECT_EQ(LSTNEW(31), 20);
   EXPECT_EQ(LSTNEW(32), 200);
@@ -274,7 +274,7 @@ TEST(ListResolution, FourthCardResolvesList32Only) {
   ListSizes LSTNEW;
   LSTNEW(33) = -3;  // lists 33 to 40 are kept as the card gave them
   LSTNEW(40) = 77;
-  resolveCardLists(settings, LSTNEW);
+  testing::passOver(settings, LSTNEW);
   EXPECT_EQ(LSTNEW(32), 100);
   EXPECT_EQ(LSTNEW(33), -3);
   EXPECT_EQ(LSTNEW(34), 0);
@@ -283,7 +283,7 @@ TEST(ListResolution, FourthCardResolvesList32Only) {
   DeckSettings without;  // NLISTS 31
   ListSizes untouched;
   untouched(32) = -3;
-  resolveCardLists(without, untouched);
+  testing::passOver(without, untouched);
   EXPECT_EQ(untouched(32), -3);
 }
 
@@ -292,7 +292,7 @@ TEST(ListResolution, SizesNeverBelowOne) {
   cards(2) = -7;
   cards(3) = kMin;
   ListSizes LSTNEW = cards;
-  resolveCardLists(DeckSettings{}, LSTNEW);
+  testing::passOver(DeckSettings{}, LSTNEW);
   EXPECT_EQ(LSTNEW(2), 1);
   EXPECT_EQ(LSTNEW(3), 1);
   EXPECT_EQ(LSTNEW(4), 50);
@@ -302,7 +302,7 @@ TEST(ListResolution, SizesNeverBelowOne) {
   doubled.FINMUL = 2.0;
   LSTNEW = {};
   LSTNEW(2) = -7;
-  resolveCardLists(doubled, LSTNEW);
+  testing::passOver(doubled, LSTNEW);
   EXPECT_EQ(LSTNEW(2), 1);  // -14
 
   // A negative multiplier turns the defaults negative (then 1) and a
@@ -312,7 +312,7 @@ TEST(ListResolution, SizesNeverBelowOne) {
   negative.FINMUL = -1.0;
   LSTNEW = {};
   LSTNEW(3) = -5;
-  resolveCardLists(negative, LSTNEW);
+  testing::passOver(negative, LSTNEW);
   EXPECT_EQ(LSTNEW(3), 5);
   EXPECT_EQ(LSTNEW(4), 1);
 }
@@ -323,7 +323,7 @@ TEST(ListResolution, FinalMultiplierPrecision) {
   settings.FINMUL = 0.004117;
   ListSizes LSTNEW;
   LSTNEW(3) = 1000000;
-  resolveCardLists(settings, LSTNEW);
+  testing::passOver(settings, LSTNEW);
   EXPECT_EQ(LSTNEW(3), 4117);
 }
 
@@ -335,25 +335,25 @@ TEST(ListResolution, TruncationAtThe32BitLimit) {
   DeckSettings settings;
   settings.DEFMUL = 2147483647.9;
   ListSizes LSTNEW = cards;
-  resolveCardLists(settings, LSTNEW);
+  testing::passOver(settings, LSTNEW);
   EXPECT_EQ(LSTNEW(29), kMax);
   settings.DEFMUL = -2147483648.9;  // fits, then raised to 1
   LSTNEW = cards;
-  resolveCardLists(settings, LSTNEW);
+  testing::passOver(settings, LSTNEW);
   EXPECT_EQ(LSTNEW(29), 1);
   settings.DEFMUL = 2147483648.0;
   LSTNEW = cards;
-  EXPECT_EQ(errorOf([&] { resolveCardLists(settings, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(settings, LSTNEW); }),
             "list 29 (LSTDEF x DEFMUL) is out of the 32-bit range");
   settings.DEFMUL = -2147483649.0;
   LSTNEW = cards;
-  EXPECT_EQ(errorOf([&] { resolveCardLists(settings, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(settings, LSTNEW); }),
             "list 29 (LSTDEF x DEFMUL) is out of the 32-bit range");
   // A multiplier that no product meets does not matter.
   settings.DEFMUL = std::numeric_limits<double>::infinity();
   cards(29) = 1;
   LSTNEW = cards;
-  resolveCardLists(settings, LSTNEW);
+  testing::passOver(settings, LSTNEW);
   EXPECT_EQ(LSTNEW(29), 1);
 }
 
@@ -363,20 +363,20 @@ TEST(ListResolution, OverflowingProducts) {
   // 2500 x 1e6 is the first default out of range.
   DeckSettings settings;
   settings.DEFMUL = 1e6;
-  EXPECT_EQ(errorOf([&] { resolveCardLists(settings, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(settings, LSTNEW); }),
             "list 5 (LSTDEF x DEFMUL) is out of the 32-bit range");
   // Out of range below is an error too, not a size to be raised to 1.
   settings.DEFMUL = -1e6;
   LSTNEW = {};
-  EXPECT_EQ(errorOf([&] { resolveCardLists(settings, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(settings, LSTNEW); }),
             "list 5 (LSTDEF x DEFMUL) is out of the 32-bit range");
   settings.DEFMUL = 1e300;
   LSTNEW = {};
-  EXPECT_EQ(errorOf([&] { resolveCardLists(settings, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(settings, LSTNEW); }),
             "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range");
   settings.DEFMUL = infinity;
   LSTNEW = {};
-  EXPECT_EQ(errorOf([&] { resolveCardLists(settings, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(settings, LSTNEW); }),
             "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range");
 
   // The final multiplier, on a default and on a card value.
@@ -384,19 +384,19 @@ TEST(ListResolution, OverflowingProducts) {
   scaled.KSCALE = 1;
   scaled.FINMUL = -1e9;
   LSTNEW = {};
-  EXPECT_EQ(errorOf([&] { resolveCardLists(scaled, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(scaled, LSTNEW); }),
             "list 1 (size x FINMUL) is out of the 32-bit range");
   scaled = allFixed();
   scaled.KSCALE = 1;
   scaled.FINMUL = 1.0000001;
   LSTNEW = {};
   LSTNEW(31) = kMax;
-  EXPECT_EQ(errorOf([&] { resolveCardLists(scaled, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(scaled, LSTNEW); }),
             "list 31 (size x FINMUL) is out of the 32-bit range");
   scaled.FINMUL = 1.0;
   LSTNEW = {};
   LSTNEW(31) = kMax;
-  resolveCardLists(scaled, LSTNEW);
+  testing::passOver(scaled, LSTNEW);
   EXPECT_EQ(LSTNEW(31), kMax);
   // An infinite final multiplier, even against a size of 0.
   DeckSettings zero;
@@ -404,7 +404,7 @@ TEST(ListResolution, OverflowingProducts) {
   zero.KSCALE = 1;
   zero.FINMUL = infinity;
   LSTNEW = {};
-  EXPECT_EQ(errorOf([&] { resolveCardLists(zero, LSTNEW); }),
+  EXPECT_EQ(errorOf([&] { testing::passOver(zero, LSTNEW); }),
             "list 1 (size x FINMUL) is out of the 32-bit range");
 }
 

@@ -1,35 +1,56 @@
 #include "driver/listing.h"
 
+#include <algorithm>
+
+#include "fortran/formatted_io.h"
+
 namespace sizgen {
+namespace {
 
-void writeTypeCodes(const fio::Unit& listing, std::span<const std::int32_t> codes) {
-  listing.writeList({" Following are  KBLTYP(1:177):"});
-  listing.write("(20I4)", codes);
+constexpr std::string_view kRuleFormat = "(1X,111(1H-))";
+
+}  // namespace
+
+void writeTypeCodes(Sink& listing, std::span<const std::int32_t> codes) {
+  constexpr std::size_t kCodesPerLine = 20;
+  listing.write(fio::listRecord({" Following are  KBLTYP(1:177):"}));
+  for (std::size_t first = 0; first < codes.size(); first += kCodesPerLine)
+    listing.write(fio::formatRecord("(20I4)", codes.subspan(first).first(
+                                                  std::min(kCodesPerLine, codes.size() - first))));
 }
 
-void writeRuler(const fio::Unit& listing) {
-  listing.write("(1X,111(1H-),/,31X,1H0,8(9X,I1),/,31X,1H0,8(9X,1H0),/,31X,81(1H-))",
-                {1, 2, 3, 4, 5, 6, 7, 8});
+void writeRuler(Sink& listing) {
+  listing.write(fio::formatRecord(kRuleFormat));
+  listing.write(fio::formatRecord("(31X,1H0,8(9X,I1))", {1, 2, 3, 4, 5, 6, 7, 8}));
+  listing.write(fio::formatRecord("(31X,1H0,8(9X,1H0))"));
+  listing.write(fio::formatRecord("(31X,81(1H-))"));
 }
 
-void writeRuleLine(const fio::Unit& listing) {
-  listing.write("(1X,111(1H-))");
+void writeRuleLine(Sink& listing) {
+  listing.write(fio::formatRecord(kRuleFormat));
 }
 
-void writeFinalListSizes(const fio::Unit& listing, const ListSizes& LSTNEW) {
-  listing.write(
-      "('   Final List Sizes  1-10 =',10I7,/,'   Final List Sizes 11-20 =',10I7,/,"
-      "'   Final List Sizes 21-30 =',10I7)",
-      LSTNEW.range(1, 30));
-  listing.write("('   Final List Sizes 51-60 =',10I7,/,'   Final List Sizes 61-70 =',10I7)",
-                LSTNEW.range(51, 70));
+void writeFinalListSizes(Sink& listing, const ListSizes& LSTNEW) {
+  struct Line {
+    std::string_view format;
+    std::size_t firstList;
+  };
+  static constexpr Line kLines[] = {
+      {"('   Final List Sizes  1-10 =',10I7)", 1},
+      {"('   Final List Sizes 11-20 =',10I7)", 11},
+      {"('   Final List Sizes 21-30 =',10I7)", 21},
+      {"('   Final List Sizes 51-60 =',10I7)", 51},
+      {"('   Final List Sizes 61-70 =',10I7)", 61},
+  };
+  for (const Line& line : kLines)
+    listing.write(fio::formatRecord(line.format, LSTNEW.range(line.firstList, line.firstList + 9)));
 }
 
-void writeClosingLine(const fio::Unit& listing, std::int32_t LTLABL) {
-  listing.write(
+void writeClosingLine(Sink& listing, std::int32_t LTLABL) {
+  listing.write(fio::formatRecord(
       "(' Normal termination of  \"SIZGEN\".','   LTLABL =',I10,'   (the size of',"
       "'  \"LABCOM\"  in  INTEGER  words).')",
-      {LTLABL});
+      {LTLABL}));
 }
 
 }  // namespace sizgen

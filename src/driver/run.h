@@ -1,23 +1,24 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
+
+#include "base/sink.h"
+#include "driver/output_files.h"
 
 namespace sizgen {
 
-// Where a run reads and writes: the deck, the listing, and the directory
-// of the four files ("" for the current one).  The program uses standard
-// input, standard output and the current directory; tests and the fuzzer
-// use others.
-struct RunStreams {
-  std::FILE* deck = stdin;
-  std::FILE* listing = stdout;
-  std::string directory;
+// Where a run reads and writes: the deck, the listing and the files.  The
+// program uses standard input, standard output and the current directory;
+// tests and the fuzzer hold everything in memory.
+struct RunIo {
+  std::FILE* deck;
+  Sink& listing;
+  OutputFiles& files;
 };
 
 // One whole run, from opening the files to the closing line.  Throws
 // sizgen::Error when the deck cannot be processed or a file cannot be
 // opened or written; may be called again in the same process.
-void runSizgen(const RunStreams& streams = {});
+void runSizgen(const RunIo& io);
 
 }  // namespace sizgen

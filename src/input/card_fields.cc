@@ -3,9 +3,10 @@
 #include <array>
 #include <charconv>
 
-#include "driver/error.h"
-#include "driver/formatted_io.h"
-#include "sizing/real_arithmetic.h"
+#include "base/error.h"
+#include "base/real_arithmetic.h"
+#include "fortran/formatted_io.h"
+#include "input/keywords.h"
 
 namespace sizgen {
 
@@ -45,9 +46,9 @@ void CardFields::fail(FieldColumns columns, std::size_t index, const std::string
 }
 
 std::string keywordHint(std::string_view card) {
-  static constexpr std::array<std::string_view, 7> kWords = {
-      "DEFAULT", "SCALE", "FIXED", "CARDS", "NBHDSW", "RAM TABLES", "ROUND UP"};
-  for (std::string_view word : kWords) {
+  for (const Keyword& keyword : kKeywords) {
+    if (keyword.kind == CardKind::Comment) continue;
+    std::string_view word = keyword.text.substr(0, keyword.text.find_last_not_of(' ') + 1);
     if (card.size() < word.size()) continue;
     bool same = true;
     for (std::size_t i = 0; i < word.size() && same; ++i) {

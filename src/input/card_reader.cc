@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "driver/error.h"
+#include "base/error.h"
 
 namespace sizgen {
 

@@ -6,28 +6,11 @@
 #include <span>
 #include <string>
 
+#include "fortran/formatted_io.h"
 #include "input/card_fields.h"
 
 namespace sizgen {
 namespace {
-
-struct Keyword {
-  std::string_view text;
-  CardKind kind;
-};
-
-// clang-format off
-constexpr std::array<Keyword, 8> kKeywords = {{
-    {"C ",         CardKind::Comment},
-    {"DEFAULT",    CardKind::DefaultMultiplier},
-    {"SCALE ",     CardKind::FinalMultiplier},
-    {"FIXED ",     CardKind::FixedLists},
-    {"CARDS ",     CardKind::CardLimit},
-    {"NBHDSW",     CardKind::List6Scale},
-    {"RAM TABLES", CardKind::RamTables},
-    {"ROUND UP",   CardKind::Quantum},
-}};
-// clang-format on
 
 // The text that marks the optional fourth list-size card.
 constexpr std::string_view kFourthCardMarker = "Optional card for Lists 31, etc.";
@@ -52,33 +35,41 @@ enum class Next { ReadCard, DispatchAgain, EndDeck };
 
 class DeckReader {
  public:
-  DeckReader(CardReader& cards, const fio::Unit& listing, DeckSettings& settings, ListSizes& LSTNEW)
-      : cards_(cards), listing_(listing), settings_(settings), LSTNEW_(LSTNEW) {}
+  DeckReader(CardReader& cards, Sink& listing) : cards_(cards), listing_(listing) {}
 
-  void run() {
+  DeckSettings run() {
     std::string card;
     while (cards_.next(card)) {
       Next next = dispatch(card);
       if (next == Next::DispatchAgain) next = dispatch(card);
-      if (next == Next::EndDeck) return;
+      if (next == Next::EndDeck) break;
     }
+    return settings_;
   }
 
  private:
+  // The echo line of a keyword card: its FORMAT with `items`.
+  void echo(CardKind kind, std::initializer_list<fio::Item> items) {
+    for (const Keyword& keyword : kKeywords) {
+      if (keyword.kind == kind) listing_.write(fio::formatRecord(keyword.echoFormat, items));
+    }
+  }
+
   Next dispatch(const std::string& card) {
     CardFields fields(card, cards_.lineNumber());
-    switch (classifyCard(card)) {
+    const CardKind kind = classifyCard(card);
+    switch (kind) {
       case CardKind::Comment:
-        listing_.write("(25H Comment card is ignored.,6X,1H1,A80)", {card});
+        echo(kind, {card});
         break;
       case CardKind::DefaultMultiplier:
         settings_.DEFMUL = readValue<double>(fields);
-        listing_.write("(21H Default multiplier =,F8.3,3H  1,A80)", {settings_.DEFMUL, card});
+        echo(kind, {settings_.DEFMUL, card});
         break;
       case CardKind::FinalMultiplier:
         settings_.KSCALE = 1;
         settings_.FINMUL = readValue<double>(fields);
-        listing_.write("(19H Final multiplier =,F10.4,3H  1,A80)", {settings_.FINMUL, card});
+        echo(kind, {settings_.FINMUL, card});
         break;
       case CardKind::FixedLists: {
         std::array<std::int32_t, 30> flags{};
@@ -88,13 +79,13 @@ class DeckReader {
       }
       case CardKind::CardLimit: {
         auto limit = readValue<std::int32_t>(fields);
-        listing_.write("(21H Limit CIDEAL cards =,I6,'    |',A80)", {limit, card});
-        LSTNEW_(31) = limit;
+        echo(kind, {limit, card});
+        settings_.LSTNEW(31) = limit;
         break;
       }
       case CardKind::List6Scale:
         settings_.SCALE6 = readValue<double>(fields);
-        listing_.write("(19H List 6 scaled by =,F10.2,3H  1,A80)", {settings_.SCALE6, card});
+        echo(kind, {settings_.SCALE6, card});
         break;
       case CardKind::RamTables:
         settings_.KRAMTB = 1;
@@ -102,7 +93,7 @@ class DeckReader {
       case CardKind::Quantum: {
         auto quantum = readValue<std::int32_t>(fields);
         settings_.NQUANT = quantum < 1 ? kLargestQuantum : quantum;
-        listing_.write("(18H Quantized bytes =,I9,4X,1H1,A80)", {settings_.NQUANT, card});
+        echo(kind, {settings_.NQUANT, card});
         break;
       }
       case CardKind::ListSize:
@@ -130,7 +121,7 @@ class DeckReader {
         LFIRST_ = kOffsetsCard;
         return Next::DispatchAgain;
       }
-      listing_.write("(24H 4th card (Lists 31-32).,7X,1H1,A80)", {card});
+      echoListSizeCard(card);
       settings_.NLISTS = 32;
     } else {
       echoListSizeCard(card);
@@ -157,7 +148,7 @@ class DeckReader {
 
     if (LFIRST_ <= kFourthCard) {
       for (std::size_t i = 0; i < values.size(); ++i)
-        LSTNEW_(static_cast<std::size_t>(LFIRST_) + i) = values[i];
+        settings_.LSTNEW(static_cast<std::size_t>(LFIRST_) + i) = values[i];
     } else {
       for (std::size_t i = 1; i <= 7; ++i) settings_.LSTSUP(i) = values[i - 1];
       if (settings_.LSTSUP(1) < 1) settings_.LSTSUP(1) = 80000;
@@ -169,26 +160,14 @@ class DeckReader {
   }
 
   void echoListSizeCard(const std::string& card) {
-    switch (LFIRST_) {
-      case kFirstCard:
-        listing_.write("(24H 1st card (Lists  1-10).,7X,1H1,A80)", {card});
-        break;
-      case 11:
-        listing_.write("(24H 2nd card (Lists 11-20).,7X,1H1,A80)", {card});
-        break;
-      case 21:
-        listing_.write("(24H 3rd card (Lists 21-29).,7X,1H1,A80)", {card});
-        break;
-      default:
-        listing_.write("(' Supplemental offsets.',9X,1H1,A80)", {card});
-        break;
+    for (const ListCardEcho& echo : kListCardEchoes) {
+      if (echo.firstList == LFIRST_) listing_.write(fio::formatRecord(echo.echoFormat, {card}));
     }
   }
 
   CardReader& cards_;
-  const fio::Unit& listing_;
-  DeckSettings& settings_;
-  ListSizes& LSTNEW_;
+  Sink& listing_;
+  DeckSettings settings_;
   int LFIRST_ = kFirstCard;
 };
 
@@ -201,9 +180,8 @@ CardKind classifyCard(std::string_view image) {
   return CardKind::ListSize;
 }
 
-void readDeck(CardReader& cards, const fio::Unit& listing, DeckSettings& settings,
-              ListSizes& LSTNEW) {
-  DeckReader(cards, listing, settings, LSTNEW).run();
+DeckSettings readDeck(CardReader& cards, Sink& listing) {
+  return DeckReader(cards, listing).run();
 }
 
 }  // namespace sizgen

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "sizing/catalog.h"
-#include "sizing/real_arithmetic.h"
+#include "model/catalog.h"
+#include "base/real_arithmetic.h"
 
 namespace sizgen {
 
@@ -36,6 +36,26 @@ SquareRootLists squareRootLists(const DeckSettings& settings) {
 
 std::int32_t neighbourList(const DeckSettings& settings) {
   return stored(truncateToInteger(settings.SCALE6), "list 74 (SCALE6)");
+}
+
+// cppcheck-suppress constParameter ; LSTNEW(k) = ... stores into the table
+void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW) {
+  switch (step) {
+    case LateStep::None:
+      break;
+    case LateStep::PlotList:
+      LSTNEW(71) = plotList(settings);
+      break;
+    case LateStep::SquareRootLists: {
+      SquareRootLists lists = squareRootLists(settings);
+      LSTNEW(71) = lists.list71;
+      LSTNEW(73) = lists.list73;
+      break;
+    }
+    case LateStep::NeighbourList:
+      LSTNEW(74) = neighbourList(settings);
+      break;
+  }
 }
 
 }  // namespace sizgen

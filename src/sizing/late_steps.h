@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "input/deck_settings.h"
+#include "model/catalog.h"
+#include "model/deck_settings.h"
 
 namespace sizgen {
 
@@ -25,5 +26,8 @@ SquareRootLists squareRootLists(const DeckSettings& settings);
 // LSTNEW(74) before ROOT28: SCALE6 truncated.  Throws sizgen::Error when
 // it does not fit 32 bits.
 std::int32_t neighbourList(const DeckSettings& settings);
+
+// Takes `step` on LSTNEW.
+void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW);
 
 }  // namespace sizgen

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 
-#include "input/deck_settings.h"
+#include "model/deck_settings.h"
 
 namespace sizgen {
 
@@ -17,10 +19,62 @@ inline constexpr std::array<std::int32_t, 32> LSTDEF = {
 };
 // clang-format on
 
+// How a derived list is computed from lists 1 to 30 (Ln is LSTNEW(n)).
+struct DerivedFormula {
+  enum class Shape {
+    Scaled,        // factor x La + addend
+    SumWithShare,  // La + factor x Lb / divisor (integer division), or La + Lb
+    Product,       // La x Lb
+    RealScaled,    // La x SCALE6, a real product truncated
+  };
+  std::int32_t list;
+  Shape shape;
+  std::int32_t a;
+  std::int32_t factor = 1;
+  std::int32_t b = 0;
+  std::int32_t divisor = 1;
+  std::int32_t addend = 0;
+  std::optional<std::int32_t> whenL11IsOne = {};  // the value taken when L11 is exactly 1
+};
+
+// Lists 51 to 74, in order; list 61 is not derived and stays 0.
+// clang-format off
+inline constexpr std::array<DerivedFormula, 23> kDerivedLists = {{
+    //  list  shape                                     a  factor   b  divisor addend  L11 = 1
+    {51, DerivedFormula::Shape::Scaled,       12,   2},
+    {52, DerivedFormula::Shape::Scaled,        4,   4},
+    {53, DerivedFormula::Shape::SumWithShare,  9,   3,  25, 112},
+    {54, DerivedFormula::Shape::SumWithShare, 14,   1,   5},
+    {55, DerivedFormula::Shape::SumWithShare,  9,   1,  17},
+    {56, DerivedFormula::Shape::RealScaled,    6},
+    {57, DerivedFormula::Shape::Product,       1,   1,  24},
+    {58, DerivedFormula::Shape::Scaled,       12,   4},
+    {59, DerivedFormula::Shape::Scaled,       26,   2},
+    {60, DerivedFormula::Shape::Scaled,        6,   2},
+    {62, DerivedFormula::Shape::Scaled,       18,   4},
+    {63, DerivedFormula::Shape::Scaled,        6,   3},
+    {64, DerivedFormula::Shape::Scaled,        6,   4},
+    {65, DerivedFormula::Shape::Scaled,       17, 101,   0,   1,  0,  1},
+    {66, DerivedFormula::Shape::Scaled,       17,  24,   0,   1,  0,  1},
+    {67, DerivedFormula::Shape::Scaled,       16,  12,   0,   1,  0,  1},
+    {68, DerivedFormula::Shape::Scaled,       16,   6,   0,   1,  0,  1},
+    {69, DerivedFormula::Shape::Scaled,       17,  30,   0,   1,  0, 27},
+    {70, DerivedFormula::Shape::Scaled,       11,   5,   0,   1,  2,  2},
+    {71, DerivedFormula::Shape::Scaled,        1,   2},
+    {72, DerivedFormula::Shape::Scaled,       30,   3,   0,   1,  3},
+    {73, DerivedFormula::Shape::Scaled,        6,   2},
+    {74, DerivedFormula::Shape::Scaled,       12,   2},
+}};
+// clang-format on
+
+// The formula as the user reads it, such as "L9 + 3 x L25 / 112".
+std::string formulaText(const DerivedFormula& formula);
+
 // Resolution pass over lists 1 to NLISTS: a list left at 0 takes its
 // default times DEFMUL; after a SCALE card every list not FIXED is
-// multiplied by FINMUL; no list stays below 1.
-void resolveCardLists(const DeckSettings& settings, ListSizes& LSTNEW);
+// multiplied by FINMUL; no list stays below 1.  Starts from the lists the
+// cards gave.
+ListSizes resolveCardLists(const DeckSettings& settings);
 
 // The fixed adjustments that follow: list 15 a multiple of 4, list 1 two
 // larger, minimums for lists 19 and 26, lists 1, 7, 15, 16 and 27 even.

@@ -1,8 +1,8 @@
 #include "sizing/storage_total.h"
 
-#include "sizing/catalog.h"
+#include "base/real_arithmetic.h"
+#include "model/catalog.h"
 #include "sizing/late_steps.h"
-#include "sizing/real_arithmetic.h"
 
 namespace sizgen {
 
@@ -25,19 +25,17 @@ std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW) {
 }
 
 // cppcheck-suppress constParameter ; LSTNEW(99) = ... stores into the table
-std::int32_t modifyAndReport(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW,
-                             const fio::Unit& debug) {
-  debug.writeList({" Before modify,  MTOT =", MTOT});
-  debug.writeList({" LSTNEW(1) =", LSTNEW(1)});
-  debug.writeList({" LSTNEW(7) =", LSTNEW(7)});
-  MTOT = adjustedTotal(MTOT, LSTNEW);
-  debug.writeList({" After  modify,  MTOT =", MTOT});
-  std::int32_t LTLABL = MTOT;
+DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW) {
+  DebugValues values;
+  values.totalBefore = MTOT;
+  values.list1 = LSTNEW(1);
+  values.list7 = LSTNEW(7);
+  values.totalAfter = adjustedTotal(MTOT, LSTNEW);
   LSTNEW(99) = supplementalList(settings);
-  debug.writeList({" B4 modify, LSTNEW(29) =", LSTNEW(29)});
-  if (settings.KRAMTB == 1) LSTNEW(29) = LTLABL;
-  debug.writeList({"    modify, LSTNEW(29) =", LSTNEW(29)});
-  return LTLABL;
+  values.list29Before = LSTNEW(29);
+  if (settings.KRAMTB == 1) LSTNEW(29) = values.totalAfter;
+  values.list29After = LSTNEW(29);
+  return values;
 }
 
 }  // namespace sizgen

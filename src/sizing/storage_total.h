@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "driver/formatted_io.h"
-#include "input/deck_settings.h"
+#include "model/deck_settings.h"
+#include "model/run_plan.h"
 
 namespace sizgen {
 
@@ -16,11 +16,10 @@ std::int32_t storageTotal(const ListSizes& LSTNEW);
 // sizgen::Error when it does not fit 32 bits.
 std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW);
 
-// The modify step after ROOT10: reports MTOT before and after on
-// debug.lis, sets LTLABL, sets LSTNEW(99) from the first supplemental
-// offset and, after a RAM TABLES card, makes LTLABL the size of list 29.
-// Returns LTLABL.
-std::int32_t modifyAndReport(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW,
-                             const fio::Unit& debug);
+// The modify step after ROOT10: LTLABL from MTOT, LSTNEW(99) from the
+// first supplemental offset and, after a RAM TABLES card, LTLABL as the
+// size of list 29.  Returns the values that debug.lis reports; LTLABL is
+// their totalAfter.
+DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW);
 
 }  // namespace sizgen

@@ -1,14 +1,20 @@
 #pragma once
 
-#include "input/deck_settings.h"
+#include "model/deck_settings.h"
 #include "sizing/list_resolution.h"
 
 namespace sizgen::testing {
 
+// The resolution pass over `cards`, the lists as the cards gave them.
+inline void passOver(DeckSettings settings, ListSizes& cards) {
+  settings.LSTNEW = cards;
+  cards = resolveCardLists(settings);
+}
+
 // The whole resolution after the cards: the pass over the cards, the
 // adjustments and the derived lists.
 inline ListSizes resolved(const DeckSettings& settings = {}, ListSizes cards = {}) {
-  resolveCardLists(settings, cards);
+  passOver(settings, cards);
   adjustLists(cards);
   deriveLists(settings, cards);
   return cards;

@@ -10,7 +10,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "driver/error.h"
+#include "base/error.h"
+#include "base/sink.h"
+#include "driver/output_files.h"
 #include "driver/run.h"
 
 namespace sizgen::testing {
@@ -111,16 +113,35 @@ ProcessResult runSizgenBinary(const std::string& directory, std::string_view dec
 InProcessResult runInProcess(const std::string& directory, std::string_view deck) {
   std::string deckCopy(deck);
   std::FILE* in = openForReading(deckCopy);
-  std::FILE* listing = std::tmpfile();
+  MemorySink listing;
   InProcessResult result;
   try {
-    runSizgen({in, listing, directory});
+    DirectoryFiles files(directory);
+    runSizgen({in, listing, files});
   } catch (const Error& error) {
     result.error = error.what();
   }
-  result.listing = readBack(listing);
-  std::fclose(listing);
+  result.listing = listing.text();
   std::fclose(in);
+  return result;
+}
+
+InMemoryRun runInMemory(std::string_view deck) {
+  std::string deckCopy(deck);
+  std::FILE* in = openForReading(deckCopy);
+  MemorySink listing;
+  MemoryFiles files;
+  InMemoryRun result;
+  try {
+    runSizgen({in, listing, files});
+  } catch (const Error& error) {
+    result.error = error.what();
+  }
+  std::fclose(in);
+  result.listing = listing.text();
+  for (std::string_view name : {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"}) {
+    if (const std::string* text = files.text(name)) result.files[std::string(name)] = *text;
+  }
   return result;
 }
 

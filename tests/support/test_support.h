@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "driver/error.h"
+#include "base/error.h"
 
 namespace sizgen::testing {
 
@@ -88,5 +89,13 @@ struct InProcessOutput {
   std::string debug;
 };
 InProcessOutput runInFreshDirectory(std::string_view deck);
+
+// One run in this process with its files held in memory.
+struct InMemoryRun {
+  std::string listing;
+  std::string error;  // the message of the sizgen::Error, empty after a normal run
+  std::map<std::string, std::string> files;  // by name, each file the run opened
+};
+InMemoryRun runInMemory(std::string_view deck);
 
 }  // namespace sizgen::testing

@@ -15,4 +15,12 @@ class Error : public std::runtime_error {
   explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A fault of the program itself, never of the deck: a FORMAT that libf2c
+// refuses, a record longer than the program ever writes.  The top level
+// reports it as an internal error.
+class InternalError : public std::logic_error {
+ public:
+  explicit InternalError(const std::string& message) : std::logic_error(message) {}
+};
+
 }  // namespace sizgen

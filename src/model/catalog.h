@@ -267,6 +267,15 @@ constexpr std::int32_t generatedListNumber(int row) {
   return row == kSupplementalRow ? kSupplementalList : catalogRow(row).list;
 }
 
+// The list sizes that change between groups, each set just before the
+// header of the group that first sees the new value.
+enum class LateStep {
+  None,
+  PlotList,         // list 71 from the second supplemental offset
+  SquareRootLists,  // lists 71 and 73 by the square-root rule
+  NeighbourList,    // list 74 from SCALE6
+};
+
 // The nine groups, one generated subroutine each, in generation order.
 // Each group after ROOT10 answers DIMDEF's NCHAIN = selector and passes
 // the chain on to the next selector.
@@ -276,20 +285,21 @@ struct Group {
   int lastRow;
   std::int32_t selector;
   std::int32_t nextSelector;
+  LateStep lateStep;  // taken before the group's header
 };
 
 // clang-format off
 inline constexpr std::array<Group, 9> kGroups = {{
-    // subroutine first last selector next
-    {"ROOT10",   1, 110,  0,  0},
-    {"ROOT20", 111, 123, 20, 21},
-    {"ROOT21", 124, 124, 21, 23},
-    {"ROOT23", 125, 127, 23,  9},
-    {"ROOT9 ", 128, 150,  9, 25},
-    {"ROOT25", 151, 177, 25, 26},
-    {"ROOT26", 178, 178, 26, 27},
-    {"ROOT27", 179, 179, 27, 28},
-    {"ROOT28", 180, 180, 28, 99},
+    // subroutine first last selector next  late step before the group
+    {"ROOT10",   1, 110,  0,  0, LateStep::None},
+    {"ROOT20", 111, 123, 20, 21, LateStep::None},
+    {"ROOT21", 124, 124, 21, 23, LateStep::None},
+    {"ROOT23", 125, 127, 23,  9, LateStep::PlotList},
+    {"ROOT9 ", 128, 150,  9, 25, LateStep::None},
+    {"ROOT25", 151, 177, 25, 26, LateStep::SquareRootLists},
+    {"ROOT26", 178, 178, 26, 27, LateStep::None},
+    {"ROOT27", 179, 179, 27, 28, LateStep::None},
+    {"ROOT28", 180, 180, 28, 99, LateStep::NeighbourList},
 }};
 // clang-format on
 

@@ -1,10 +1,9 @@
-#include "emit/declaration.h"
+#include "sizing/declaration.h"
 
 #include <string>
 
-#include "emit/integer_field.h"
-#include "sizing/catalog.h"
-#include "sizing/real_arithmetic.h"
+#include "model/catalog.h"
+#include "base/real_arithmetic.h"
 
 namespace sizgen {
 
@@ -30,21 +29,6 @@ Declaration declaration(int i, std::int32_t size, std::int32_t NQUANT) {
     }
   }
   return {D, T};
-}
-
-void emitDeclaration(const fio::Unit& module, int i, std::int32_t size, std::int32_t NQUANT) {
-  const CatalogRow& row = catalogRow(i);
-  Declaration declared = declaration(i, size, NQUANT);
-  // see note [numbers wider than their field]
-  module.write(
-      widenedToFit("(6X,10HCOMMON  / ,A6,5H /   ,A6,1H(,I10,2H ))", "I10", declared.dimension),
-      {row.block, row.name, declared.dimension});
-  if (declared.typeCode == kCharacter1) {
-    module.write("(6X,13HCHARACTER*1  ,A6)", {row.name});
-  } else if (declared.typeCode == kCharacter6) {
-    module.write("(6X,13HCHARACTER*6  ,A6)", {row.name});
-  }
-  if (row.typeOverride == kCharacter80) module.write("(6X,13HCHARACTER*80 ,A6)", {row.name});
 }
 
 }  // namespace sizgen

@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "driver/formatted_io.h"
-
 namespace sizgen {
 
 // What the declaration of one catalogue row says: its dimension and the
@@ -19,9 +17,5 @@ struct Declaration {
 // array counted in bytes.  Throws sizgen::Error when the rounded dimension
 // does not fit 32 bits.
 Declaration declaration(int i, std::int32_t size, std::int32_t NQUANT);
-
-// Writes row i's COMMON line and, for a character array, its CHARACTER
-// line on the module unit.
-void emitDeclaration(const fio::Unit& module, int i, std::int32_t size, std::int32_t NQUANT);
 
 }  // namespace sizgen

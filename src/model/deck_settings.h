@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "driver/fortran_array.h"
+#include "base/fortran_array.h"
 
 namespace sizgen {
 
@@ -22,6 +22,8 @@ struct DeckSettings {
   std::int32_t NLISTS = 31;               // 32 with the optional fourth list-size card
   // seven supplemental offsets (the fifth list-size card), 70000 each at start-up
   FortranArray<std::int32_t, 7> LSTSUP = FortranArray<std::int32_t, 7>::filled(70000);
+  // lists 1 to 40 as the list-size cards and the CARDS card gave them; 0: not given
+  ListSizes LSTNEW;
 };
 
 }  // namespace sizgen

@@ -1,6 +1,6 @@
-#include "sizing/real_arithmetic.h"
+#include "base/real_arithmetic.h"
 
-#include "driver/error.h"
+#include "base/error.h"
 
 namespace sizgen {
 

@@ -28,14 +28,13 @@ class FortranArray {
     return table;
   }
 
-  constexpr void fill(const T& value) { values_.fill(value); }
   // Entries first to last, in order.
   constexpr std::span<const T> range(std::size_t first, std::size_t last) const {
     assert(first >= 1 && first <= last && last <= N);
     return std::span<const T>(values_).subspan(first - 1, last - first + 1);
   }
 
-  static constexpr std::size_t size() { return N; }
+  friend constexpr bool operator==(const FortranArray&, const FortranArray&) = default;
 
  private:
   std::array<T, N> values_{};

@@ -1,73 +1,65 @@
-#include "emit/dimdef_writer.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "driver/formatted_io.h"
-#include "sizing/catalog.h"
+#include "base/sink.h"
+#include "emit/generated_files.h"
+#include "model/catalog.h"
+#include "model/run_plan.h"
+#include "sizing/run_planning.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
 
 using sizgen::testing::linesOf;
-using sizgen::testing::readFile;
-using sizgen::testing::TempDir;
 
 using Lines = std::vector<std::string>;
 
-constexpr int kDimdefUnit = 3;
+// dimdef.for as the writer renders `plan`.
+Lines dimdefLines(const RunPlan& plan) {
+  MemorySink dimdef;
+  writeDimdefFile(plan, dimdef);
+  return linesOf(dimdef.text());
+}
 
-// The records that `write` writes through a DimdefWriter on unit 3,
-// connected to a file of its own, as the file holds them at the end.
-Lines writtenLines(const std::function<void(DimdefWriter&)>& write) {
-  TempDir dir;
-  std::FILE* listing = std::tmpfile();
-  {
-    fio::Session session(listing);
-    session.open(kDimdefUnit, dir.file("dimdef.for"), "dimdef.for");
-    DimdefWriter writer{fio::Unit(kDimdefUnit)};
-    write(writer);
-    session.close();
+// The plan of a deck without cards.
+RunPlan emptyDeckPlan() {
+  return planRun(DeckSettings{});
+}
+
+// The lines of the opening: the header and the NCHAIN = 0 block.
+Lines opening(const RunPlan& plan) {
+  Lines lines = dimdefLines(plan);
+  lines.resize(6 + plan.firstBlock.size());
+  return lines;
+}
+
+// The chain block of the group with `selector`, from its RETURN line on.
+Lines chainBlock(const RunPlan& plan, std::int32_t selector) {
+  Lines lines = dimdefLines(plan);
+  std::string label = std::to_string(selector * 100);
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].substr(0, 5).find(label) != std::string::npos &&
+        lines[i].find("IF ( NCHAIN") != std::string::npos) {
+      std::size_t end = i + 1;
+      while (end < lines.size() && lines[end].starts_with("      LSIZE(")) ++end;
+      return Lines(lines.begin() + static_cast<long>(i) - 1, lines.begin() + static_cast<long>(end));
+    }
   }
-  std::fclose(listing);
-  std::string content = readFile(dir.file("dimdef.for"));
-  EXPECT_TRUE(content.empty() || content.back() == '\n');
-  return linesOf(content);
+  ADD_FAILURE() << "no chain block for selector " << selector;
+  return {};
 }
 
-// The list sizes of a deck without cards, after the resolution and with
-// list 99 from the first supplemental offset.
-ListSizes emptyDeckSizes() {
-  const std::int32_t lists[] = {252,  300,  500, 50,   2500, 40,   700, 1750, 75,  160, 50,
-                                50,   5000, 20,  3600, 40,   4,    5,   1600, 860, 100, 350,
-                                4000, 3,    400, 84,   26,   7000, 1,   2,    10};
-  ListSizes LSTNEW;
-  for (std::size_t k = 1; k <= 31; ++k) LSTNEW(k) = lists[k - 1];
-  const std::int32_t derived[] = {100, 200, 85,  2520, 79,  200, 756, 200, 168, 80, 0,  20,
-                                  120, 160, 404, 96,   480, 240, 120, 252, 504, 9,  80, 100};
-  for (std::size_t k = 51; k <= 74; ++k) LSTNEW(k) = derived[k - 51];
-  LSTNEW(99) = 70000;
-  return LSTNEW;
-}
-
-const Group& groupWithSelector(std::int32_t selector) {
-  for (const Group& group : kGroups) {
-    if (group.selector == selector) return group;
+PlannedGroup& groupWithSelector(RunPlan& plan, std::int32_t selector) {
+  for (PlannedGroup& group : plan.groups) {
+    if (group.group->selector == selector) return group;
   }
   throw std::logic_error("no group with selector " + std::to_string(selector));
-}
-
-void enterGroup(DimdefWriter& writer, const Group& group, const ListSizes& LSTNEW) {
-  writer.startChainBlock(group);
-  for (int i = group.firstRow; i <= group.lastRow; ++i) writer.enterRow(group, i, LSTNEW);
 }
 
 // The selector-20 block: row 111 gives list 23, row 112 list 1 (rows 113
@@ -91,11 +83,10 @@ Lines selector20Block(const std::array<std::string_view, 4>& sizes) {
 const std::string kImplicit =
     "      IMPLICIT REAL*8 (A-H, O-Z),  INTEGER*4 (I-N)                              ";
 
-TEST(DimdefWriter, OpeningWithThirtyOneLists) {
-  ListSizes LSTNEW = emptyDeckSizes();
-  LSTNEW(1) = 250;
-  LSTNEW(32) = 64;  // not one of the 31
-  Lines lines = writtenLines([&](DimdefWriter& w) { w.open(LSTNEW, 31, 79880); });
+TEST(DimdefFile, OpeningWithThirtyOneLists) {
+  RunPlan plan = emptyDeckPlan();
+  plan.firstBlock[0] = 250;
+  Lines lines = opening(plan);
   ASSERT_EQ(lines.size(), 4u + 31u + 2u);
   EXPECT_EQ(lines[0], "      SUBROUTINE DIMDEF ( LSIZE, NCHAIN )");
   EXPECT_EQ(lines[1], kImplicit);
@@ -114,23 +105,27 @@ TEST(DimdefWriter, OpeningWithThirtyOneLists) {
   EXPECT_EQ(lines[36], "      LSIZE(N7)  =     79880");
 }
 
-TEST(DimdefWriter, OpeningWithThirtyTwoLists) {
-  ListSizes LSTNEW = emptyDeckSizes();
-  LSTNEW(31) = 20;
-  LSTNEW(32) = 100;
-  LSTNEW(33) = 7;  // never passed on
-  Lines lines = writtenLines([&](DimdefWriter& w) { w.open(LSTNEW, 32, 80080); });
+TEST(DimdefFile, OpeningWithThirtyTwoLists) {
+  DeckSettings settings;
+  settings.NLISTS = 32;
+  settings.LSTNEW(31) = 20;
+  settings.LSTNEW(33) = 7;  // never passed on
+  RunPlan plan = planRun(settings);
+  Lines lines = opening(plan);
   ASSERT_EQ(lines.size(), 4u + 32u + 2u);
   EXPECT_EQ(lines[34], "      LSIZE(31)  =      20");
   EXPECT_EQ(lines[35], "      LSIZE(32)  =     100");
   EXPECT_EQ(lines[36], "      N7 = 32 + 1");
   EXPECT_EQ(lines[37], "      LSIZE(N7)  =     80080");
+  EXPECT_EQ(plan.LTLABL, 80080);
 }
 
-TEST(DimdefWriter, ChainLabelLines) {
-  Lines lines = writtenLines([](DimdefWriter& w) {
-    for (std::size_t g = 1; g < kGroups.size(); ++g) w.startChainBlock(kGroups[g]);
-  });
+TEST(DimdefFile, ChainLabelLines) {
+  RunPlan plan = emptyDeckPlan();
+  for (PlannedGroup& group : plan.groups) group.pairs.clear();
+  Lines lines = dimdefLines(plan);
+  lines.erase(lines.begin(), lines.begin() + 37);
+  lines.resize(lines.size() - 4);
   EXPECT_EQ(lines, (Lines{
                        "      RETURN",
                        " 2000 IF ( NCHAIN  .NE.  20 )   GO TO 2100",
@@ -151,26 +146,21 @@ TEST(DimdefWriter, ChainLabelLines) {
                    }));
 }
 
-TEST(DimdefWriter, Selector20Block) {
-  ListSizes LSTNEW = emptyDeckSizes();
-  LSTNEW(23) = 4100;
-  LSTNEW(1) = 254;
-  LSTNEW(99) = 123456;
-  LSTNEW(29) = 79880;
-  Lines lines =
-      writtenLines([&](DimdefWriter& w) { enterGroup(w, groupWithSelector(20), LSTNEW); });
-  EXPECT_EQ(lines, selector20Block({"    4100", "     254", "  123456", "   79880"}));
+TEST(DimdefFile, Selector20Block) {
+  RunPlan plan = emptyDeckPlan();
+  groupWithSelector(plan, 20).pairs = {{23, 4100}, {1, 254}, {0, 123456}, {29, 79880}};
+  EXPECT_EQ(chainBlock(plan, 20), selector20Block({"    4100", "     254", "  123456", "   79880"}));
 }
 
-TEST(DimdefWriter, PairsOfEveryGroupStartAtOne) {
-  ListSizes LSTNEW = emptyDeckSizes();
-  LSTNEW(71) = 52;
-  LSTNEW(73) = 53;
-  LSTNEW(74) = 5;
-  Lines lines = writtenLines([&](DimdefWriter& w) {
-    for (std::int32_t selector : {9, 25, 26, 27, 28})
-      enterGroup(w, groupWithSelector(selector), LSTNEW);
-  });
+TEST(DimdefFile, PairsOfEveryGroupStartAtOne) {
+  // The empty deck: list 71 is 52 and list 73 is 53 by the square-root
+  // rule, list 74 is 5 from SCALE6.
+  RunPlan plan = emptyDeckPlan();
+  Lines lines;
+  for (std::int32_t selector : {9, 25, 26, 27, 28}) {
+    Lines block = chainBlock(plan, selector);
+    lines.insert(lines.end(), block.begin(), block.end());
+  }
   EXPECT_EQ(lines, (Lines{
                        "      RETURN",
                        "  900 IF ( NCHAIN  .NE.   9 )   GO TO 2500",
@@ -205,46 +195,45 @@ TEST(DimdefWriter, PairsOfEveryGroupStartAtOne) {
                    }));
 }
 
-TEST(DimdefWriter, Closing) {
-  Lines lines = writtenLines([](DimdefWriter& w) { w.close(); });
-  EXPECT_EQ(lines, (Lines{"      RETURN", " 9900 CONTINUE", "      RETURN", "      END"}));
+TEST(DimdefFile, Closing) {
+  Lines lines = dimdefLines(emptyDeckPlan());
+  EXPECT_EQ(Lines(lines.end() - 4, lines.end()),
+            (Lines{"      RETURN", " 9900 CONTINUE", "      RETURN", "      END"}));
 }
 
-TEST(DimdefWriter, WholeFileHas58LinesAndOneForEachList) {
-  ListSizes LSTNEW = emptyDeckSizes();
+TEST(DimdefFile, WholeFileHas58LinesAndOneForEachList) {
   for (std::int32_t NLISTS : {31, 32}) {
-    Lines lines = writtenLines([&](DimdefWriter& w) {
-      w.open(LSTNEW, NLISTS, 79880);
-      for (std::size_t g = 1; g < kGroups.size(); ++g) enterGroup(w, kGroups[g], LSTNEW);
-      w.close();
-    });
+    DeckSettings settings;
+    settings.NLISTS = NLISTS;
+    Lines lines = dimdefLines(planRun(settings));
     EXPECT_EQ(lines.size(), 58u + static_cast<std::size_t>(NLISTS));
     for (const std::string& line : lines) EXPECT_LE(line.size(), 80u) << line;
   }
 }
 
-TEST(DimdefWriter, SizesWiderThanTheirFieldAreWrittenInFull) {
-  ListSizes LSTNEW = emptyDeckSizes();
-  LSTNEW(23) = 99999999;   // fits eight columns
-  LSTNEW(1) = 100000000;   // does not
-  LSTNEW(99) = 123456789;  // needs nine
-  LSTNEW(29) = -2000000000;
-  Lines lines =
-      writtenLines([&](DimdefWriter& w) { enterGroup(w, groupWithSelector(20), LSTNEW); });
-  EXPECT_EQ(lines, selector20Block({"99999999", "100000000", "123456789", "-2000000000"}));
+TEST(DimdefFile, SizesWiderThanTheirFieldAreWrittenInFull) {
+  RunPlan plan = emptyDeckPlan();
+  groupWithSelector(plan, 20).pairs = {
+      {23, 99999999},     // fits eight columns
+      {1, 100000000},     // does not
+      {0, 123456789},     // needs nine
+      {29, -2000000000}};
+  EXPECT_EQ(chainBlock(plan, 20),
+            selector20Block({"99999999", "100000000", "123456789", "-2000000000"}));
 
-  LSTNEW(2) = -10000000;
-  LSTNEW(3) = -9999999;
-  Lines opening = writtenLines([&](DimdefWriter& w) { w.open(LSTNEW, 31, -1999921880); });
-  ASSERT_EQ(opening.size(), 37u);
-  EXPECT_EQ(opening[4], "      LSIZE( 1)  =100000000");
-  EXPECT_EQ(opening[5], "      LSIZE( 2)  =-10000000");
-  EXPECT_EQ(opening[6], "      LSIZE( 3)  =-9999999");
-  EXPECT_EQ(opening[26], "      LSIZE(23)  =99999999");
-  EXPECT_EQ(opening[36], "      LSIZE(N7)  =-1999921880");
-  Lines large = writtenLines([&](DimdefWriter& w) { w.open(LSTNEW, 31, 2147483647); });
-  ASSERT_EQ(large.size(), 37u);
-  EXPECT_EQ(large[36], "      LSIZE(N7)  =2147483647");
+  plan.firstBlock[0] = 100000000;
+  plan.firstBlock[1] = -10000000;
+  plan.firstBlock[2] = -9999999;
+  plan.firstBlock[22] = 99999999;
+  plan.LTLABL = -1999921880;
+  Lines lines = opening(plan);
+  EXPECT_EQ(lines[4], "      LSIZE( 1)  =100000000");
+  EXPECT_EQ(lines[5], "      LSIZE( 2)  =-10000000");
+  EXPECT_EQ(lines[6], "      LSIZE( 3)  =-9999999");
+  EXPECT_EQ(lines[26], "      LSIZE(23)  =99999999");
+  EXPECT_EQ(lines[36], "      LSIZE(N7)  =-1999921880");
+  plan.LTLABL = 2147483647;
+  EXPECT_EQ(opening(plan)[36], "      LSIZE(N7)  =2147483647");
 }
 
 }  // namespace

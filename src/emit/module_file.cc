@@ -1,0 +1,37 @@
+#include <string>
+
+#include "emit/fortran_statements.h"
+#include "emit/generated_files.h"
+#include "emit/integer_field.h"
+#include "fortran/formatted_io.h"
+#include "model/catalog.h"
+
+namespace sizgen {
+
+void writeDeclaration(const PlannedArray& array, Sink& module) {
+  const CatalogRow& row = catalogRow(array.row);
+  // see note [numbers wider than their field]
+  module.write(fio::formatRecord(
+      widenedToFit("(6X,10HCOMMON  / ,A6,5H /   ,A6,1H(,I10,2H ))", "I10", array.dimension),
+      {row.block, row.name, array.dimension}));
+  if (array.typeCode == kCharacter1) {
+    module.write(fio::formatRecord("(6X,13HCHARACTER*1  ,A6)", {row.name}));
+  } else if (array.typeCode == kCharacter6) {
+    module.write(fio::formatRecord("(6X,13HCHARACTER*6  ,A6)", {row.name}));
+  }
+  if (row.typeOverride == kCharacter80)
+    module.write(fio::formatRecord("(6X,13HCHARACTER*80 ,A6)", {row.name}));
+}
+
+void writeModuleFile(const RunPlan& plan, Sink& module) {
+  for (const PlannedGroup& planned : plan.groups) {
+    const Group& group = *planned.group;
+    module.write(
+        fio::formatRecord("(6X,17HSUBROUTINE " + std::string(group.subroutine) + ",57X)"));
+    module.write(fio::formatRecord(kImplicitFormat));
+    for (int i = group.firstRow; i <= group.lastRow; ++i) writeDeclaration(plan.array(i), module);
+    module.write(fio::formatRecord(kEndFormat));
+  }
+}
+
+}  // namespace sizgen

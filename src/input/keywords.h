@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace sizgen {
+
+// What a card is, decided by its leading columns.
+enum class CardKind {
+  Comment,            // "C "
+  DefaultMultiplier,  // "DEFAULT"
+  FinalMultiplier,    // "SCALE "
+  FixedLists,         // "FIXED "
+  CardLimit,          // "CARDS "
+  List6Scale,         // "NBHDSW"
+  RamTables,          // "RAM TABLES"
+  Quantum,            // "ROUND UP"
+  ListSize,           // anything else
+};
+
+// A keyword card: the text its leading columns spell, and the FORMAT of
+// the line that echoes it on the listing (none: recorded without an echo).
+struct Keyword {
+  std::string_view text;
+  CardKind kind;
+  std::string_view echoFormat;
+};
+
+// The keywords in the order in which a card is compared with them.
+// clang-format off
+inline constexpr std::array<Keyword, 8> kKeywords = {{
+    {"C ",         CardKind::Comment,           "(25H Comment card is ignored.,6X,1H1,A80)"},
+    {"DEFAULT",    CardKind::DefaultMultiplier, "(21H Default multiplier =,F8.3,3H  1,A80)"},
+    {"SCALE ",     CardKind::FinalMultiplier,   "(19H Final multiplier =,F10.4,3H  1,A80)"},
+    {"FIXED ",     CardKind::FixedLists,        ""},
+    {"CARDS ",     CardKind::CardLimit,         "(21H Limit CIDEAL cards =,I6,'    |',A80)"},
+    {"NBHDSW",     CardKind::List6Scale,        "(19H List 6 scaled by =,F10.2,3H  1,A80)"},
+    {"RAM TABLES", CardKind::RamTables,         ""},
+    {"ROUND UP",   CardKind::Quantum,           "(18H Quantized bytes =,I9,4X,1H1,A80)"},
+}};
+// clang-format on
+
+// The echo FORMATs of the list-size cards, by the first list of the card
+// (41: the supplemental offsets).
+struct ListCardEcho {
+  int firstList;
+  std::string_view echoFormat;
+};
+// clang-format off
+inline constexpr std::array<ListCardEcho, 5> kListCardEchoes = {{
+    { 1, "(24H 1st card (Lists  1-10).,7X,1H1,A80)"},
+    {11, "(24H 2nd card (Lists 11-20).,7X,1H1,A80)"},
+    {21, "(24H 3rd card (Lists 21-29).,7X,1H1,A80)"},
+    {31, "(24H 4th card (Lists 31-32).,7X,1H1,A80)"},
+    {41, "(' Supplemental offsets.',9X,1H1,A80)"},
+}};
+// clang-format on
+
+}  // namespace sizgen

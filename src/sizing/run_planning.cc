@@ -1,0 +1,68 @@
+#include "sizing/run_planning.h"
+
+#include "model/catalog.h"
+#include "sizing/declaration.h"
+#include "sizing/late_steps.h"
+#include "sizing/list_resolution.h"
+#include "sizing/storage_total.h"
+
+namespace sizgen {
+namespace {
+
+// The rows of `planned`'s group, declared with the sizes it sees, and its
+// DIMDEF pairs: one for each list new within the group, in row order.
+void planGroup(PlannedGroup& planned, RunPlan& plan) {
+  const Group& group = *planned.group;
+  for (int i = group.firstRow; i <= group.lastRow; ++i) {
+    const std::int32_t L = generatedListNumber(i);
+    const std::int32_t size = planned.LSTNEW(static_cast<std::size_t>(L));
+    const Declaration declared = declaration(i, size, plan.settings.NQUANT);
+    plan.arrays[static_cast<std::size_t>(i - 1)] = {i, L, size, declared.dimension,
+                                                    declared.typeCode};
+    if (group.selector != 0 && isFirstOccurrence(group, i))
+      planned.pairs.push_back({L == kSupplementalList ? 0 : L, size});
+  }
+}
+
+}  // namespace
+
+ListSizes settleLists(const DeckSettings& settings, ListSizes passed) {
+  adjustLists(passed);
+  deriveLists(settings, passed);
+  return passed;
+}
+
+RunPlan planRun(const DeckSettings& settings, const ListSizes& settled) {
+  RunPlan plan;
+  plan.settings = settings;
+  plan.resolved = settled;
+  plan.finalSizesShown = finalSizesShown(settings);
+  for (std::size_t g = 0; g < kGroups.size(); ++g) plan.groups[g].group = &kGroups[g];
+
+  // ROOT10 is totalled and generated with the sizes of the resolution.
+  ListSizes LSTNEW = settled;
+  plan.MTOT = storageTotal(LSTNEW);
+  plan.groups[0].LSTNEW = LSTNEW;
+  planGroup(plan.groups[0], plan);
+
+  // LTLABL, list 99 and, after RAM TABLES, list 29; DIMDEF's first block
+  // shows them.
+  plan.debug = modifyStep(plan.MTOT, settings, LSTNEW);
+  plan.LTLABL = plan.debug.totalAfter;
+  for (std::size_t k = 1; k <= static_cast<std::size_t>(settings.NLISTS); ++k)
+    plan.firstBlock.push_back(LSTNEW(k));
+
+  // The other eight groups, each with the sizes of its moment.
+  for (std::size_t g = 1; g < kGroups.size(); ++g) {
+    takeLateStep(kGroups[g].lateStep, settings, LSTNEW);
+    plan.groups[g].LSTNEW = LSTNEW;
+    planGroup(plan.groups[g], plan);
+  }
+  return plan;
+}
+
+RunPlan planRun(const DeckSettings& settings) {
+  return planRun(settings, settleLists(settings, resolveCardLists(settings)));
+}
+
+}  // namespace sizgen

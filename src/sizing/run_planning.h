@@ -1,0 +1,26 @@
+#pragma once
+
+#include "model/deck_settings.h"
+#include "model/run_plan.h"
+
+namespace sizgen {
+
+// The plan of a run, in the stages at which the listing shows them: the
+// resolution pass (resolveCardLists), then the adjusted and derived lists,
+// then everything else.  Each stage is a pure function and throws
+// sizgen::Error on the first size out of the 32-bit range, in the order in
+// which the sizes are settled, before anything is written.
+
+// Lists 1 to 74 after the fixed adjustments and the derived lists, from
+// the lists the resolution pass left.
+ListSizes settleLists(const DeckSettings& settings, ListSizes passed);
+
+// The whole result of the run from the settled lists: the storage total,
+// the declarations of ROOT10, the modify step, the list sizes that change
+// between groups and the declarations and DIMDEF pairs of every group.
+RunPlan planRun(const DeckSettings& settings, const ListSizes& settled);
+
+// All stages at once, for callers that show no listing.
+RunPlan planRun(const DeckSettings& settings);
+
+}  // namespace sizgen
