@@ -107,25 +107,56 @@ void transfer(const Item& item, std::string_view format) {
   }
 }
 
+// note [records beyond the first]
+// A FORMAT with "/", or more items than the FORMAT takes in one pass,
+// makes more than one record.  libf2c refuses the characters of a record
+// beyond the internal file, but still pads each such record with blanks,
+// past the end of the buffer.  So the buffer has room for one record more
+// than the FORMAT's slashes and the items could start, the room after the
+// first record holds a byte no record writes, and a record found there is
+// reported as a fault of the program.
+constexpr char kUntouched = '\0';
+
+// The buffer of one WRITE whose records have `recordLength` characters:
+// the record, then room for the records that must not be.
+template <ftnint recordLength>
+std::string& recordBuffer(std::size_t extraRecords) {
+  static std::string buffer;
+  const std::size_t size = (extraRecords + 2) * static_cast<std::size_t>(recordLength);
+  if (buffer.size() < size) buffer.resize(size, kUntouched);
+  return buffer;
+}
+
+// See note [records beyond the first].
+void checkOneRecord(std::string& buffer, std::size_t length, std::string_view format) {
+  if (buffer[length] == kUntouched) return;
+  std::fill(buffer.begin() + static_cast<long>(length), buffer.end(), kUntouched);
+  throw InternalError("FORMAT " + std::string(format) + " makes more than one record");
+}
+
 // One formatted WRITE into memory; `transferItems` transfers the items.
 // `endsWithNumber`: the last item is a number, see below.
 template <class TransferItems>
-std::string writeRecord(std::string_view format, bool endsWithNumber,
+std::string writeRecord(std::string_view format, std::size_t itemCount, bool endsWithNumber,
                         TransferItems transferItems) {
   std::string control = withEndMarker(format);
-  std::string buffer(static_cast<std::size_t>(kRecordLength), ' ');
+  auto slashes = static_cast<std::size_t>(std::count(format.begin(), format.end(), '/'));
+  std::string& buffer = recordBuffer<kRecordLength>(slashes + itemCount);
+  const auto length = static_cast<std::size_t>(kRecordLength);
   icilist io{1, buffer.data(), 1, control.data(), kRecordLength, 1};
   check(s_wsfi(&io), format);
   transferItems();
   check(e_wsfi(), format);
-  std::size_t end = buffer.rfind(kEndMarker);
-  if (end != std::string::npos) return buffer.substr(0, end);
+  checkOneRecord(buffer, length, format);
+  std::string_view record(buffer.data(), length);
+  std::size_t end = record.rfind(kEndMarker);
+  if (end != std::string::npos) return std::string(record.substr(0, end));
   // The items ran out at a data edit descriptor, before the marker (the
   // last line of "(20I4)" holds 17 codes): the record ends with the last
   // item, a number, whose last character is never a blank.
-  if (!endsWithNumber) throw InternalError("no end of record found for FORMAT " + std::string(format));
-  std::size_t last = buffer.find_last_not_of(' ');
-  return buffer.substr(0, last == std::string::npos ? 0 : last + 1);
+  if (!endsWithNumber)
+    throw InternalError("no end of record found for FORMAT " + std::string(format));
+  return std::string(record.substr(0, record.find_last_not_of(' ') + 1));
 }
 
 template <class T>
@@ -148,14 +179,14 @@ std::optional<std::size_t> readItems(std::string_view record, std::string_view f
 std::string formatRecord(std::string_view format, std::initializer_list<Item> items) {
   bool endsWithNumber = items.size() > 0 && std::data(items)[items.size() - 1].kind() !=
                                                 Item::Kind::Text;
-  return writeRecord(format, endsWithNumber, [&] {
+  return writeRecord(format, items.size(), endsWithNumber, [&] {
     for (const Item& item : items) transfer(item, format);
   });
 }
 
 std::string formatRecord(std::string_view format, std::span<const std::int32_t> values) {
   static_assert(sizeof(integer) == sizeof(std::int32_t));
-  return writeRecord(format, !values.empty(), [&] {
+  return writeRecord(format, values.size(), !values.empty(), [&] {
     auto count = static_cast<ftnint>(values.size());
     check(do_fio(&count, reinterpret_cast<char*>(const_cast<std::int32_t*>(values.data())),
                  sizeof(integer)),
@@ -164,7 +195,12 @@ std::string formatRecord(std::string_view format, std::span<const std::int32_t> 
 }
 
 std::string listRecord(std::initializer_list<Item> items) {
-  std::string buffer(static_cast<std::size_t>(kListRecordLength), ' ');
+  // Each item may start a record, a long text several.
+  std::size_t extraRecords = items.size();
+  for (const Item& item : items)
+    extraRecords += item.text().size() / static_cast<std::size_t>(kListRecordLength);
+  std::string& buffer = recordBuffer<kListRecordLength>(extraRecords);
+  const auto length = static_cast<std::size_t>(kListRecordLength);
   icilist io{1, buffer.data(), 1, nullptr, kListRecordLength, 1};
   constexpr std::string_view kList = "list-directed";
   check(s_wsli(&io), kList);
@@ -189,6 +225,9 @@ std::string listRecord(std::initializer_list<Item> items) {
     }
   }
   check(e_wsli(), kList);
+  checkOneRecord(buffer, length, kList);
+  // libf2c cuts a text longer than the record without a word.
+  if (buffer[length - 1] != ' ') throw InternalError("a list-directed record fills its 80 columns");
   if (items.size() == 0) throw InternalError("a list-directed record without items");
   // A list-directed record cannot carry an end marker (see note [end of an
   // internal record]).  Every one the program writes ends with a number or
@@ -197,7 +236,8 @@ std::string listRecord(std::initializer_list<Item> items) {
   const Item& last = std::data(items)[items.size() - 1];
   if (last.kind() == Item::Kind::Text && (last.text().empty() || last.text().back() == ' '))
     throw InternalError("a list-directed record must not end with a blank");
-  return buffer.substr(0, buffer.find_last_not_of(' ') + 1);
+  std::string_view record(buffer.data(), length);
+  return std::string(record.substr(0, record.find_last_not_of(' ') + 1));
 }
 
 std::optional<std::size_t> readRecord(std::string_view record, std::string_view format,
