@@ -145,6 +145,46 @@ InMemoryRun runInMemory(std::string_view deck) {
   return result;
 }
 
+void FailingSink::write(std::string_view record) {
+  ++writes_;
+  if (failAt_ > 0 && writes_ >= failAt_)
+    throw Error("cannot write " + name_ + ": No space left on device");
+  kept_.write(record);
+}
+
+Sink& FailingFiles::open(std::string_view name, Use /*use*/) {
+  files_.push_back(std::make_unique<FailingSink>(std::string(name), name == failing_ ? failAt_ : 0));
+  names_.emplace_back(name);
+  return *files_.back();
+}
+
+std::string FailingFiles::text(std::string_view name) const {
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (names_[i] == name) return files_[i]->text();
+  }
+  return {};
+}
+
+int FailingFiles::writes(std::string_view name) const {
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (names_[i] == name) return files_[i]->writes();
+  }
+  return 0;
+}
+
+std::string runWith(std::string_view deck, Sink& listing, OutputFiles& files) {
+  std::string deckCopy(deck);
+  std::FILE* in = openForReading(deckCopy);
+  std::string error;
+  try {
+    runSizgen({in, listing, files});
+  } catch (const Error& failure) {
+    error = failure.what();
+  }
+  std::fclose(in);
+  return error;
+}
+
 InProcessOutput runInFreshDirectory(std::string_view deck) {
   TempDir dir;
   InProcessResult result = runInProcess(dir.path(), deck);

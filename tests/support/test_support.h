@@ -2,11 +2,15 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/error.h"
+#include "base/sink.h"
+#include "driver/output_files.h"
 
 namespace sizgen::testing {
 
@@ -97,5 +101,47 @@ struct InMemoryRun {
   std::map<std::string, std::string> files;  // by name, each file the run opened
 };
 InMemoryRun runInMemory(std::string_view deck);
+
+// A sink in memory that fails at its n-th write, as a full device would:
+// the records before it are kept, that one and those after are not.
+class FailingSink final : public Sink {
+ public:
+  // `failAt` counts from 1; 0 never fails.
+  FailingSink(std::string name, int failAt) : name_(std::move(name)), failAt_(failAt) {}
+  void write(std::string_view record) override;
+  const std::string& text() const { return kept_.text(); }
+  int writes() const { return writes_; }
+
+ private:
+  std::string name_;
+  int failAt_;
+  int writes_ = 0;
+  MemorySink kept_;
+};
+
+// Files in memory, one of which (`failing`) fails at its n-th write.
+class FailingFiles final : public OutputFiles {
+ public:
+  FailingFiles(std::string failing = {}, int failAt = 0)
+      : failing_(std::move(failing)), failAt_(failAt) {}
+  Sink& open(std::string_view name, Use use) override;
+  void close() override {}
+  // What reached `name` (empty when it was never opened) and how many
+  // records the run wrote to it.
+  std::string text(std::string_view name) const;
+  int writes(std::string_view name) const;
+  // The names of the files opened, in the order opened.
+  const std::vector<std::string>& opened() const { return names_; }
+
+ private:
+  std::string failing_;
+  int failAt_;
+  std::vector<std::string> names_;
+  std::vector<std::unique_ptr<FailingSink>> files_;
+};
+
+// A whole run in memory with `files` and `listing`; the message of the
+// sizgen::Error it ends with, or "" after a normal run.
+std::string runWith(std::string_view deck, Sink& listing, OutputFiles& files);
 
 }  // namespace sizgen::testing
