@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <numeric>
 #include <string>
 
 #include "base/error.h"
@@ -196,9 +197,10 @@ std::string formatRecord(std::string_view format, std::span<const std::int32_t> 
 
 std::string listRecord(std::initializer_list<Item> items) {
   // Each item may start a record, a long text several.
-  std::size_t extraRecords = items.size();
-  for (const Item& item : items)
-    extraRecords += item.text().size() / static_cast<std::size_t>(kListRecordLength);
+  const std::size_t extraRecords = std::accumulate(
+      items.begin(), items.end(), items.size(), [](std::size_t records, const Item& item) {
+        return records + item.text().size() / static_cast<std::size_t>(kListRecordLength);
+      });
   std::string& buffer = recordBuffer<kListRecordLength>(extraRecords);
   const auto length = static_cast<std::size_t>(kListRecordLength);
   icilist io{1, buffer.data(), 1, nullptr, kListRecordLength, 1};

@@ -160,8 +160,8 @@ class DeckReader {
   }
 
   void echoListSizeCard(const std::string& card) {
-    for (const ListCardEcho& echo : kListCardEchoes) {
-      if (echo.firstList == LFIRST_) listing_.write(fio::formatRecord(echo.echoFormat, {card}));
+    for (const ListCardEcho& line : kListCardEchoes) {
+      if (line.firstList == LFIRST_) listing_.write(fio::formatRecord(line.echoFormat, {card}));
     }
   }
 
