@@ -1,5 +1,6 @@
 #include "input/card_fields.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -30,18 +31,39 @@ std::int32_t CardFields::truncate(double value, FieldColumns columns, std::size_
   fail(columns, index, std::string(text.data(), result.ptr) + " is out of the 32-bit range");
 }
 
+// libf2c reads a field of width w from where the previous field ended: w
+// characters, unless a comma comes first.  The comma ends the field (it is
+// the field's last character, read and passed over), and the next field
+// begins right after it, so every later field moves left by the columns
+// the comma saved.  A comma as the w-th character ends the field where it
+// would have ended anyway.  The columns skipped by nX before the first
+// field are passed over whatever they hold, commas included.  Nothing is
+// read past the end of the card: a field that would run beyond it ends
+// there (with the FORMATs of a deck, fields only ever move left, so none
+// does).
+CardFields::Span CardFields::span(FieldColumns columns, std::size_t index) const {
+  const std::size_t cardEnd = image_.size();
+  const auto width = static_cast<std::size_t>(columns.width);
+  std::size_t begin = std::min(static_cast<std::size_t>(columns.first - 1), cardEnd);
+  for (std::size_t field = 0;; ++field) {
+    std::size_t end = std::min(begin + width, cardEnd);
+    std::size_t comma = image_.substr(begin, end - begin).find(',');
+    if (comma != std::string_view::npos) end = begin + comma + 1;
+    if (field == index) return {begin, end};
+    begin = end;
+  }
+}
+
 std::string CardFields::fieldText(FieldColumns columns, std::size_t index) const {
-  std::size_t first =
-      static_cast<std::size_t>(columns.first - 1) + index * static_cast<std::size_t>(columns.width);
-  if (first >= image_.size()) return {};
-  return printableField(image_.substr(first, static_cast<std::size_t>(columns.width)));
+  Span field = span(columns, index);
+  return printableField(image_.substr(field.begin, field.end - field.begin));
 }
 
 void CardFields::fail(FieldColumns columns, std::size_t index, const std::string& what) const {
-  int first = columns.first + static_cast<int>(index) * columns.width;
-  int last = first + columns.width - 1;
-  throw Error("card " + std::to_string(cardNumber_) + ", columns " + std::to_string(first) + "-" +
-              std::to_string(last) + ": " + what + hint_);
+  Span field = span(columns, index);
+  throw Error("card " + std::to_string(cardNumber_) + ", columns " +
+              std::to_string(field.begin + 1) + "-" + std::to_string(field.end) + ": " + what +
+              hint_);
 }
 
 std::string keywordHint(std::string_view card) {

@@ -8,8 +8,10 @@
 
 namespace sizgen {
 
-// Where the fields of a READ lie on the card: field i (from 0) occupies
-// columns first + i * width to first + (i + 1) * width - 1.
+// Where the fields of a READ lie on a card without commas: field i (from
+// 0) occupies columns first + i * width to first + (i + 1) * width - 1.
+// A comma ends a field early and moves the fields after it (see
+// CardFields::span).
 struct FieldColumns {
   int first;
   int width;
@@ -17,7 +19,7 @@ struct FieldColumns {
 
 // Reads the fields of one card image with libf2c's edit descriptors and
 // turns a field that cannot be read into a sizgen::Error that names the
-// card, the field's columns and its text.
+// card, the columns the field really covered and its text.
 class CardFields {
  public:
   // `hint` is appended to every message about this card (empty: none).
@@ -32,6 +34,14 @@ class CardFields {
   // INT(value) for the real read into field `index`: truncation toward
   // zero, an error when the result does not fit 32 bits.
   std::int32_t truncate(double value, FieldColumns columns, std::size_t index) const;
+
+  // The characters field `index` (from 0) was read from: [begin, end) as
+  // offsets into the card image.
+  struct Span {
+    std::size_t begin;
+    std::size_t end;
+  };
+  Span span(FieldColumns columns, std::size_t index) const;
 
  private:
   std::string fieldText(FieldColumns columns, std::size_t index) const;
