@@ -40,24 +40,43 @@ TEST(PrintableField, TrimsBlanksAndShowsOtherBytesInHex) {
   EXPECT_EQ(printableField("~!\"\\"), "~!\"\\");
 }
 
-TEST(KeywordHint, NamesTheKeywordAMisspeltCardLooksLike) {
-  EXPECT_EQ(keywordHint(image("default      1.5")), " (did you mean \"DEFAULT\"?)");
-  EXPECT_EQ(keywordHint(image("Scale 2.0")), " (did you mean \"SCALE\"?)");
-  EXPECT_EQ(keywordHint(image("SCALE2.0")), " (did you mean \"SCALE\"?)");
-  EXPECT_EQ(keywordHint(image("FIXED1 1")), " (did you mean \"FIXED\"?)");
-  EXPECT_EQ(keywordHint(image("cards 500")), " (did you mean \"CARDS\"?)");
-  EXPECT_EQ(keywordHint(image("nbhdsw 7.0")), " (did you mean \"NBHDSW\"?)");
-  EXPECT_EQ(keywordHint(image("ram tables")), " (did you mean \"RAM TABLES\"?)");
-  EXPECT_EQ(keywordHint(image("Round Up 4096")), " (did you mean \"ROUND UP\"?)");
+TEST(ListCardHint, NamesTheCardAMistakenCardLooksLike) {
+  EXPECT_EQ(listCardHint(image("default      1.5")), " (did you mean \"DEFAULT\"?)");
+  EXPECT_EQ(listCardHint(image("Scale 2.0")), " (did you mean \"SCALE\"?)");
+  EXPECT_EQ(listCardHint(image("SCALE2.0")), " (did you mean \"SCALE\"?)");
+  EXPECT_EQ(listCardHint(image("FIXED1 1")), " (did you mean \"FIXED\"?)");
+  EXPECT_EQ(listCardHint(image("cards 500")), " (did you mean \"CARDS\"?)");
+  EXPECT_EQ(listCardHint(image("nbhdsw 7.0")), " (did you mean \"NBHDSW\"?)");
+  EXPECT_EQ(listCardHint(image("ram tables")), " (did you mean \"RAM TABLES\"?)");
+  EXPECT_EQ(listCardHint(image("Round Up 4096")), " (did you mean \"ROUND UP\"?)");
   // Blanks belong to the word.
-  EXPECT_EQ(keywordHint(image("ram  tables")), "");
-  EXPECT_EQ(keywordHint(image("roundup 4096")), "");
-  // Only a card that begins with the word.
-  EXPECT_EQ(keywordHint(image(" default 1.5")), "");
-  EXPECT_EQ(keywordHint(image("defaul 1.5")), "");
-  EXPECT_EQ(keywordHint(image("      12x")), "");
-  EXPECT_EQ(keywordHint(image("c comment")), "");
-  EXPECT_EQ(keywordHint(image("")), "");
+  EXPECT_EQ(listCardHint(image("ram  tables")), "");
+  EXPECT_EQ(listCardHint(image("roundup 4096")), "");
+  EXPECT_EQ(listCardHint(image("RAM TABLE")), " (did you mean \"RAM TABLES\"?)");
+  EXPECT_EQ(listCardHint(image("c comment")), " (did you mean \"C \" for a comment?)");
+  EXPECT_EQ(listCardHint(image("c")), " (did you mean \"C \" for a comment?)");
+  EXPECT_EQ(listCardHint(image("blank")), " (did you mean \"BLANK\"?)");
+  // Moved right by leading blanks.
+  EXPECT_EQ(listCardHint(image(" DEFAULT  2.0")),
+            " (did you mean \"DEFAULT\", starting in column 1?)");
+  EXPECT_EQ(listCardHint(image("   default 1.5")),
+            " (did you mean \"DEFAULT\", starting in column 1?)");
+  EXPECT_EQ(listCardHint(image("  C comment")),
+            " (did you mean \"C \" for a comment, starting in column 1?)");
+  // Only a card whose first word is the keyword.
+  EXPECT_EQ(listCardHint(image("defaul 1.5")), "");
+  EXPECT_EQ(listCardHint(image("      12x")), "");
+  EXPECT_EQ(listCardHint(image("comment")), "");
+  EXPECT_EQ(listCardHint(image("blanks")), "");
+  EXPECT_EQ(listCardHint(image("")), "");
+  // A byte-order mark before the first card, whatever follows it.
+  EXPECT_EQ(listCardHint(image("\xef\xbb\xbf"
+                               "DEFAULT  2.0")),
+            " (the card begins with a UTF-8 byte-order mark, which some editors add: save the "
+            "deck as ASCII or as UTF-8 without BOM)");
+  EXPECT_EQ(listCardHint(image("\xef\xbb"
+                               "DEFAULT  2.0")),
+            "");
 }
 
 TEST(CardFields, ReadsIntegers) {
@@ -139,7 +158,8 @@ TEST(CardFields, UnreadableFieldNamesCardColumnsAndText) {
             "card 5, columns 9-16: cannot read \"7\\x00\" as an integer");
   EXPECT_EQ(
       errorOf([&] { CardFields(image("  \t1"), 1).readIntegers("(10I8)", kListFields, integers); }),
-      "card 1, columns 1-8: cannot read \"\\x091\" as an integer");
+      "card 1, columns 1-8: cannot read \"\\x091\" as an integer (cards use blanks, not tabs: a "
+      "tab is one column)");
   // The hint ends the message.
   EXPECT_EQ(errorOf([&] {
               CardFields(image("cards        500"), 4, " (did you mean \"CARDS\"?)")

@@ -61,23 +61,59 @@ std::string CardFields::fieldText(FieldColumns columns, std::size_t index) const
 
 void CardFields::fail(FieldColumns columns, std::size_t index, const std::string& what) const {
   Span field = span(columns, index);
+  // A tab or a { in the field itself says more than a hint about the card:
+  // "CARDS<tab>500" does begin with CARDS, and a keyword card has no
+  // comment.
+  std::string_view text = image_.substr(field.begin, field.end - field.begin);
+  std::string_view hint = hint_;
+  if (text.find('\t') != std::string_view::npos) {
+    hint = " (cards use blanks, not tabs: a tab is one column)";
+  } else if (text.find('{') != std::string_view::npos) {
+    hint = " (a { comment is allowed only on list-size cards)";
+  }
   throw Error("card " + std::to_string(cardNumber_) + ", columns " +
               std::to_string(field.begin + 1) + "-" + std::to_string(field.end) + ": " + what +
-              hint_);
+              std::string(hint));
 }
 
-std::string keywordHint(std::string_view card) {
-  static constexpr std::array<std::string_view, 7> kWords = {
-      "DEFAULT", "SCALE", "FIXED", "CARDS", "NBHDSW", "RAM TABLES", "ROUND UP"};
-  for (std::string_view word : kWords) {
-    if (card.size() < word.size()) continue;
+std::string listCardHint(std::string_view card) {
+  // Editors that save "UTF-8 with BOM" put these three bytes before the
+  // first card.
+  if (card.starts_with("\xef\xbb\xbf")) {
+    return " (the card begins with a UTF-8 byte-order mark, which some editors add: save the "
+           "deck as ASCII or as UTF-8 without BOM)";
+  }
+  // What a card begins with when it was meant as another card, in upper
+  // case, and what it was meant to be.  The keyword's blanks belong to it.
+  struct NearMiss {
+    std::string_view typed;
+    std::string_view meant;
+  };
+  static constexpr std::array<NearMiss, 9> kNearMisses = {{
+      {"DEFAULT", "\"DEFAULT\""},
+      {"SCALE", "\"SCALE\""},
+      {"FIXED", "\"FIXED\""},
+      {"CARDS", "\"CARDS\""},
+      {"NBHDSW", "\"NBHDSW\""},
+      {"RAM TABLE", "\"RAM TABLES\""},
+      {"ROUND UP", "\"ROUND UP\""},
+      {"C ", "\"C \" for a comment"},
+      {"BLANK ", "\"BLANK\""},
+  }};
+  std::size_t start = std::min(card.find_first_not_of(' '), card.size());
+  std::string_view words = card.substr(start);
+  for (const NearMiss& miss : kNearMisses) {
+    if (words.size() < miss.typed.size()) continue;
     bool same = true;
-    for (std::size_t i = 0; i < word.size() && same; ++i) {
-      char c = card[i];
+    for (std::size_t i = 0; i < miss.typed.size() && same; ++i) {
+      char c = words[i];
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      same = c == word[i];
+      same = c == miss.typed[i];
     }
-    if (same) return " (did you mean \"" + std::string(word) + "\"?)";
+    if (same) {
+      return " (did you mean " + std::string(miss.meant) +
+             (start > 0 ? ", starting in column 1?)" : "?)");
+    }
   }
   return {};
 }

@@ -22,7 +22,9 @@ struct FieldColumns {
 // card, the columns the field really covered and its text.
 class CardFields {
  public:
-  // `hint` is appended to every message about this card (empty: none).
+  // `hint` is appended to every message about this card (empty: none),
+  // unless the field that fails holds a tab or a {, which get hints of
+  // their own.
   CardFields(std::string_view image, long cardNumber, std::string hint = {})
       : image_(image), cardNumber_(cardNumber), hint_(std::move(hint)) {}
 
@@ -52,10 +54,12 @@ class CardFields {
   std::string hint_;
 };
 
-// The suggestion for a card that was read as a list-size card although it
-// looks like a misspelt keyword card ("default", "Scale 2.0", "FIXED1 1"):
-// ` (did you mean "DEFAULT"?)`, or empty.
-std::string keywordHint(std::string_view card);
+// The hint for a card that was read as a list-size card although it looks
+// meant as another: a misspelt keyword ("default", "Scale 2.0", "FIXED1 1",
+// "RAM TABLE"), one moved right by leading blanks (" DEFAULT  2.0"), "c "
+// or "blank", or a first card preceded by a byte-order mark.  Returns
+// ` (did you mean "DEFAULT"?)` or a short reason, or empty.
+std::string listCardHint(std::string_view card);
 
 // `text` without its surrounding blanks, each byte outside printable ASCII
 // written as \xHH.
