@@ -1,5 +1,6 @@
 #include "driver/command_line.h"
 
+#include "input/card_fields.h"
 #include "version.h"
 
 namespace sizgen {
@@ -50,8 +51,10 @@ std::string usageError(std::span<const std::string_view> arguments) {
   if (arguments.size() > 1) {
     message += "too many arguments";
   } else {
+    // Shown as card text is: a newline or an escape sequence in the
+    // argument would break the one line or reach the terminal.
     message += "unknown argument \"";
-    message += arguments.empty() ? std::string_view() : arguments[0];
+    message += printableText(arguments.empty() ? std::string_view() : arguments[0]);
     message += '"';
   }
   message += " (usage: sizgen [--help | --version] < DECK)";

@@ -121,7 +121,10 @@ std::string listCardHint(std::string_view card) {
 std::string printableField(std::string_view text) {
   std::size_t begin = text.find_first_not_of(' ');
   if (begin == std::string_view::npos) return {};
-  text = text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+  return printableText(text.substr(begin, text.find_last_not_of(' ') - begin + 1));
+}
+
+std::string printableText(std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string shown;
   for (char c : text) {

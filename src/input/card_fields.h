@@ -65,4 +65,8 @@ std::string listCardHint(std::string_view card);
 // written as \xHH.
 std::string printableField(std::string_view text);
 
+// `text` with each byte outside printable ASCII written as \xHH, so that
+// it shows as one line and sends nothing but text to a terminal.
+std::string printableText(std::string_view text);
+
 }  // namespace sizgen
