@@ -168,6 +168,8 @@ TEST(CardFields, UnreadableFieldNamesCardColumnsAndText) {
             "card 4, columns 1-8: cannot read \"cards\" as an integer (did you mean \"CARDS\"?)");
 }
 
+// The comma cases a user meets most are in mistakes_test.cc; these are the
+// edges of the rule.
 TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
   struct Case {
     std::string card;
@@ -176,10 +178,6 @@ TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"1,x     12345678", "(10I8)", kListFields,
-       "card 1, columns 3-10: cannot read \"x     12\" as an integer"},
-      {"     300,     400 abc", "(10I8)", kListFields,
-       "card 1, columns 18-25: cannot read \"abc\" as an integer"},
       // A comma as the last character of its field moves nothing.
       {"1234567,       x", "(10I8)", kListFields,
        "card 1, columns 9-16: cannot read \"x\" as an integer"},
@@ -190,15 +188,9 @@ TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
       {"1 , x", "(10I8)", kListFields, "card 1, columns 4-11: cannot read \"x\" as an integer"},
       // The field that fails ends at its own comma.
       {"1,2,x,4", "(10I8)", kListFields, "card 1, columns 5-6: cannot read \"x,\" as an integer"},
-      {"1.5,x   2.5E3", "(10E8.0)", kListFields,
-       "card 1, columns 5-12: cannot read \"x   2.5E\" as a real"},
       {"2.5E,3", "(10E8.0)", kListFields, "card 1, columns 1-5: cannot read \"2.5E,\" as a real"},
-      {"FIXED     1,1 1 x", "(10X,30I2)", kFixedFlags,
-       "card 1, columns 17-18: cannot read \"x\" as an integer"},
       {"FIXED     ,,,x", "(10X,30I2)", kFixedFlags,
        "card 1, columns 14-15: cannot read \"x\" as an integer"},
-      {"DEFAULT  x,5", "(8X,E8.0)", kValueField,
-       "card 1, columns 9-11: cannot read \"x,\" as a real"},
       // The columns skipped before the value are passed over, comma or not.
       {"DEFAULT,   x", "(8X,E8.0)", kValueField,
        "card 1, columns 9-16: cannot read \"x\" as a real"},
@@ -227,11 +219,6 @@ TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
   const std::string shifted = image("1,5     12345678");
   CardFields(shifted, 1).readIntegers("(10I8)", kListFields, values);
   EXPECT_EQ(values, (std::array<std::int32_t, 10>{1, 512, 345678, 0, 0, 0, 0, 0, 0, 0}));
-
-  // A real out of range is placed the same way.
-  const std::string card = image("1,3.0E10");
-  EXPECT_EQ(errorOf([&] { CardFields(card, 2).truncate(3e10, kListFields, 1); }),
-            "card 2, columns 3-10: 3e+10 is out of the 32-bit range");
 
   // No field runs past the card: one that would is cut at its end.
   const std::string shortCard = "12345,789";
