@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -39,24 +40,43 @@ TEST(PrintableField, TrimsBlanksAndShowsOtherBytesInHex) {
   EXPECT_EQ(printableField("~!\"\\"), "~!\"\\");
 }
 
-TEST(KeywordHint, NamesTheKeywordAMisspeltCardLooksLike) {
-  EXPECT_EQ(keywordHint(image("default      1.5")), " (did you mean \"DEFAULT\"?)");
-  EXPECT_EQ(keywordHint(image("Scale 2.0")), " (did you mean \"SCALE\"?)");
-  EXPECT_EQ(keywordHint(image("SCALE2.0")), " (did you mean \"SCALE\"?)");
-  EXPECT_EQ(keywordHint(image("FIXED1 1")), " (did you mean \"FIXED\"?)");
-  EXPECT_EQ(keywordHint(image("cards 500")), " (did you mean \"CARDS\"?)");
-  EXPECT_EQ(keywordHint(image("nbhdsw 7.0")), " (did you mean \"NBHDSW\"?)");
-  EXPECT_EQ(keywordHint(image("ram tables")), " (did you mean \"RAM TABLES\"?)");
-  EXPECT_EQ(keywordHint(image("Round Up 4096")), " (did you mean \"ROUND UP\"?)");
+TEST(ListCardHint, NamesTheCardAMistakenCardLooksLike) {
+  EXPECT_EQ(listCardHint(image("default      1.5")), " (did you mean \"DEFAULT\"?)");
+  EXPECT_EQ(listCardHint(image("Scale 2.0")), " (did you mean \"SCALE\"?)");
+  EXPECT_EQ(listCardHint(image("SCALE2.0")), " (did you mean \"SCALE\"?)");
+  EXPECT_EQ(listCardHint(image("FIXED1 1")), " (did you mean \"FIXED\"?)");
+  EXPECT_EQ(listCardHint(image("cards 500")), " (did you mean \"CARDS\"?)");
+  EXPECT_EQ(listCardHint(image("nbhdsw 7.0")), " (did you mean \"NBHDSW\"?)");
+  EXPECT_EQ(listCardHint(image("ram tables")), " (did you mean \"RAM TABLES\"?)");
+  EXPECT_EQ(listCardHint(image("Round Up 4096")), " (did you mean \"ROUND UP\"?)");
   // Blanks belong to the word.
-  EXPECT_EQ(keywordHint(image("ram  tables")), "");
-  EXPECT_EQ(keywordHint(image("roundup 4096")), "");
-  // Only a card that begins with the word.
-  EXPECT_EQ(keywordHint(image(" default 1.5")), "");
-  EXPECT_EQ(keywordHint(image("defaul 1.5")), "");
-  EXPECT_EQ(keywordHint(image("      12x")), "");
-  EXPECT_EQ(keywordHint(image("c comment")), "");
-  EXPECT_EQ(keywordHint(image("")), "");
+  EXPECT_EQ(listCardHint(image("ram  tables")), "");
+  EXPECT_EQ(listCardHint(image("roundup 4096")), "");
+  EXPECT_EQ(listCardHint(image("RAM TABLE")), " (did you mean \"RAM TABLES\"?)");
+  EXPECT_EQ(listCardHint(image("c comment")), " (did you mean \"C \" for a comment?)");
+  EXPECT_EQ(listCardHint(image("c")), " (did you mean \"C \" for a comment?)");
+  EXPECT_EQ(listCardHint(image("blank")), " (did you mean \"BLANK\"?)");
+  // Moved right by leading blanks.
+  EXPECT_EQ(listCardHint(image(" DEFAULT  2.0")),
+            " (did you mean \"DEFAULT\", starting in column 1?)");
+  EXPECT_EQ(listCardHint(image("   default 1.5")),
+            " (did you mean \"DEFAULT\", starting in column 1?)");
+  EXPECT_EQ(listCardHint(image("  C comment")),
+            " (did you mean \"C \" for a comment, starting in column 1?)");
+  // Only a card whose first word is the keyword.
+  EXPECT_EQ(listCardHint(image("defaul 1.5")), "");
+  EXPECT_EQ(listCardHint(image("      12x")), "");
+  EXPECT_EQ(listCardHint(image("comment")), "");
+  EXPECT_EQ(listCardHint(image("blanks")), "");
+  EXPECT_EQ(listCardHint(image("")), "");
+  // A byte-order mark before the first card, whatever follows it.
+  EXPECT_EQ(listCardHint(image("\xef\xbb\xbf"
+                               "DEFAULT  2.0")),
+            " (the card begins with a UTF-8 byte-order mark, which some editors add: save the "
+            "deck as ASCII or as UTF-8 without BOM)");
+  EXPECT_EQ(listCardHint(image("\xef\xbb"
+                               "DEFAULT  2.0")),
+            "");
 }
 
 TEST(CardFields, ReadsIntegers) {
@@ -138,7 +158,8 @@ TEST(CardFields, UnreadableFieldNamesCardColumnsAndText) {
             "card 5, columns 9-16: cannot read \"7\\x00\" as an integer");
   EXPECT_EQ(
       errorOf([&] { CardFields(image("  \t1"), 1).readIntegers("(10I8)", kListFields, integers); }),
-      "card 1, columns 1-8: cannot read \"\\x091\" as an integer");
+      "card 1, columns 1-8: cannot read \"\\x091\" as an integer (cards use blanks, not tabs: a "
+      "tab is one column)");
   // The hint ends the message.
   EXPECT_EQ(errorOf([&] {
               CardFields(image("cards        500"), 4, " (did you mean \"CARDS\"?)")
@@ -147,8 +168,72 @@ TEST(CardFields, UnreadableFieldNamesCardColumnsAndText) {
             "card 4, columns 1-8: cannot read \"cards\" as an integer (did you mean \"CARDS\"?)");
 }
 
+// The comma cases a user meets most are in mistakes_test.cc; these are the
+// edges of the rule.
+TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
+  struct Case {
+    std::string card;
+    std::string_view format;
+    FieldColumns columns;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      // A comma as the last character of its field moves nothing.
+      {"1234567,       x", "(10I8)", kListFields,
+       "card 1, columns 9-16: cannot read \"x\" as an integer"},
+      // A blank field takes its eight columns; the comma is the next field.
+      {"        ,      x", "(10I8)", kListFields,
+       "card 1, columns 10-17: cannot read \"x\" as an integer"},
+      {",,,,x", "(10I8)", kListFields, "card 1, columns 5-12: cannot read \"x\" as an integer"},
+      {"1 , x", "(10I8)", kListFields, "card 1, columns 4-11: cannot read \"x\" as an integer"},
+      // The field that fails ends at its own comma.
+      {"1,2,x,4", "(10I8)", kListFields, "card 1, columns 5-6: cannot read \"x,\" as an integer"},
+      {"2.5E,3", "(10E8.0)", kListFields, "card 1, columns 1-5: cannot read \"2.5E,\" as a real"},
+      {"FIXED     ,,,x", "(10X,30I2)", kFixedFlags,
+       "card 1, columns 14-15: cannot read \"x\" as an integer"},
+      // The columns skipped before the value are passed over, comma or not.
+      {"DEFAULT,   x", "(8X,E8.0)", kValueField,
+       "card 1, columns 9-16: cannot read \"x\" as a real"},
+      {"CARDS   x,1", "(8X,I8)", kValueField,
+       "card 1, columns 9-10: cannot read \"x,\" as an integer"},
+  };
+  for (const Case& c : cases) {
+    const std::string card = image(c.card);
+    CardFields fields(card, 1);
+    std::array<std::int32_t, 30> integers{};
+    std::array<double, 10> reals{};
+    std::string message = errorOf([&] {
+      if (c.format.find('E') != std::string_view::npos) {
+        fields.readReals(c.format, c.columns,
+                         std::span(reals).first(c.format == "(8X,E8.0)" ? 1 : 10));
+      } else {
+        std::size_t count = c.format == "(10X,30I2)" ? 30 : c.format == "(8X,I8)" ? 1 : 10;
+        fields.readIntegers(c.format, c.columns, std::span(integers).first(count));
+      }
+    });
+    EXPECT_EQ(message, c.message) << c.card;
+  }
+
+  // The values of a shifted card: the reading itself is libf2c's.
+  std::array<std::int32_t, 10> values{};
+  const std::string shifted = image("1,5     12345678");
+  CardFields(shifted, 1).readIntegers("(10I8)", kListFields, values);
+  EXPECT_EQ(values, (std::array<std::int32_t, 10>{1, 512, 345678, 0, 0, 0, 0, 0, 0, 0}));
+
+  // No field runs past the card: one that would is cut at its end.
+  const std::string shortCard = "12345,789";
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 2).begin, 6u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 2).end, 9u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 1).begin, 4u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 1).end, 6u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 5).begin, 9u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 5).end, 9u);
+}
+
 TEST(CardFields, TruncationMustFitThirtyTwoBits) {
-  CardFields fields(image(""), 4);
+  // CardFields keeps a view of the image: the image must outlive it.
+  const std::string blank = image("");
+  CardFields fields(blank, 4);
   EXPECT_EQ(fields.truncate(2147483647.9, kListFields, 0), 2147483647);
   EXPECT_EQ(fields.truncate(-2147483648.9, kListFields, 0), -2147483648);
   EXPECT_EQ(fields.truncate(-0.9, kListFields, 0), 0);
@@ -168,7 +253,8 @@ TEST(CardFields, TruncationMustFitThirtyTwoBits) {
       errorOf([&] { fields.truncate(-std::numeric_limits<double>::infinity(), kListFields, 0); }),
       "card 4, columns 1-8: -inf is out of the 32-bit range");
 
-  CardFields hinted(image("default"), 1, " (did you mean \"DEFAULT\"?)");
+  const std::string misspelt = image("default");
+  CardFields hinted(misspelt, 1, " (did you mean \"DEFAULT\"?)");
   EXPECT_EQ(errorOf([&] { hinted.truncate(3e10, kListFields, 0); }),
             "card 1, columns 1-8: 3e+10 is out of the 32-bit range (did you mean \"DEFAULT\"?)");
 }

@@ -278,7 +278,9 @@ TEST(DeckReader, FourthCardMarkerInsideTheComment) {
 TEST(DeckReader, FourthCardMarkerOutsideTheCommentIsReadAsNumbers) {
   const std::string fourth = "       1Optional card for Lists 31, etc.";
   DeckRun run = readDeckText(kThreeEmptyCards + fourth + "\n");
-  EXPECT_EQ(run.error, "card 4, columns 9-16: cannot read \"Optional\" as an integer");
+  EXPECT_EQ(run.error,
+            "card 4, columns 9-16: cannot read \"Optional\" as an integer (the text \"Optional "
+            "card for Lists 31, etc.\" goes in the card's { comment)");
   EXPECT_EQ(run.listing, threeEmptyEchoes() + echo(kFourthEcho, fourth));
 }
 

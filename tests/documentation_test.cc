@@ -125,6 +125,24 @@ TEST(Documentation, ManualPageExampleDeckRuns) {
   EXPECT_EQ(result.err, "");
 }
 
+TEST(Documentation, ManualPageFourthCardExampleSetsListsThirtyOneAndTwo) {
+  const std::string manual = sourceFile("docs/sizgen.1");
+  std::size_t example = manual.find("A deck with the optional fourth card");
+  ASSERT_NE(example, std::string::npos);
+  std::size_t begin = manual.find(".nf\n", example) + 4;
+  std::size_t end = manual.find(".fi\n", begin);
+  std::string deck = manual.substr(begin, end - begin);
+  TempDir dir;
+  ProcessResult result = runSizgenBinary(dir.path(), deck);
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.out.find(" 4th card (Lists 31-32).       1     700       5{Optional"),
+            std::string::npos);
+  std::string dimdef = readFile(dir.file("dimdef.for"));
+  EXPECT_NE(dimdef.find("      LSIZE(31)  =     700\n      LSIZE(32)  =       5\n"),
+            std::string::npos)
+      << dimdef;
+}
+
 TEST(Documentation, ContinuousIntegrationRunsTheReadmeTestCommand) {
   std::string testCommand;
   for (const std::string& line : linesOf(sourceFile("README.md"))) {

@@ -135,12 +135,15 @@ TEST(DeckErrors, ListSizeCardIsEchoedBeforeItsFieldsAreRead) {
                   echo(kFirstEcho, fields({"5", "-1.9"})));
   const std::string fourth = "Optional card for Lists 31, etc.";
   expectDeckError(kThreeEmptyCards + fourth + "\n",
-                  "card 4, columns 1-8: cannot read \"Optional\" as an integer",
+                  "card 4, columns 1-8: cannot read \"Optional\" as an integer (the text "
+                  "\"Optional card for Lists 31, etc.\" goes in the card's { comment)",
                   threeEmptyEchoes() + echo(kFourthEcho, fourth));
 }
 
 TEST(DeckErrors, BytesThatAreNotPrintableAreShownInHex) {
-  expectDeckError("  \t1\n", "card 1, columns 1-8: cannot read \"\\x091\" as an integer",
+  expectDeckError("  \t1\n",
+                  "card 1, columns 1-8: cannot read \"\\x091\" as an integer (cards use blanks, "
+                  "not tabs: a tab is one column)",
                   echo(kFirstEcho, "  \t1"));
   expectDeckError(std::string("DEFAULT  1\0\n", 12),
                   "card 1, columns 9-16: cannot read \"1\\x00\" as a real", "");

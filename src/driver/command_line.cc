@@ -1,5 +1,6 @@
 #include "driver/command_line.h"
 
+#include "input/card_fields.h"
 #include "version.h"
 
 namespace sizgen {
@@ -33,8 +34,9 @@ std::string_view helpText() {
          "  RAM TABLES  list 29 takes the size of LABCOM\n"
          "  ROUND UP    byte quantum for array sizes (integer, below 1: 4194304)\n"
          "  any other   list-size card, ten 8-column fields: lists 1-10, 11-20,\n"
-         "              21-30, optionally 31-40 (marked \"Optional card for Lists\n"
-         "              31, etc.\"), then the seven supplemental offsets\n"
+         "              21-30, optionally 31-40 (its { comment holding \"Optional\n"
+         "              card for Lists 31, etc.\"), then the seven supplemental\n"
+         "              offsets\n"
          "\n"
          "Exit status: 0 after a normal run, 1 when the deck or a file cannot be\n"
          "processed (one line on standard error), 2 for a usage error.\n"
@@ -50,8 +52,10 @@ std::string usageError(std::span<const std::string_view> arguments) {
   if (arguments.size() > 1) {
     message += "too many arguments";
   } else {
+    // Shown as card text is: a newline or an escape sequence in the
+    // argument would break the one line or reach the terminal.
     message += "unknown argument \"";
-    message += arguments.empty() ? std::string_view() : arguments[0];
+    message += printableText(arguments.empty() ? std::string_view() : arguments[0]);
     message += '"';
   }
   message += " (usage: sizgen [--help | --version] < DECK)";

@@ -1,5 +1,6 @@
 #include "input/card_fields.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -31,32 +32,97 @@ std::int32_t CardFields::truncate(double value, FieldColumns columns, std::size_
   fail(columns, index, std::string(text.data(), result.ptr) + " is out of the 32-bit range");
 }
 
+// libf2c reads a field of width w from where the previous field ended: w
+// characters, unless a comma comes first.  The comma ends the field (it is
+// the field's last character, read and passed over), and the next field
+// begins right after it, so every later field moves left by the columns
+// the comma saved.  A comma as the w-th character ends the field where it
+// would have ended anyway.  The columns skipped by nX before the first
+// field are passed over whatever they hold, commas included.  Nothing is
+// read past the end of the card: a field that would run beyond it ends
+// there (with the FORMATs of a deck, fields only ever move left, so none
+// does).
+CardFields::Span CardFields::span(FieldColumns columns, std::size_t index) const {
+  const std::size_t cardEnd = image_.size();
+  const auto width = static_cast<std::size_t>(columns.width);
+  std::size_t begin = std::min(static_cast<std::size_t>(columns.first - 1), cardEnd);
+  for (std::size_t field = 0;; ++field) {
+    std::size_t end = std::min(begin + width, cardEnd);
+    std::size_t comma = image_.substr(begin, end - begin).find(',');
+    if (comma != std::string_view::npos) end = begin + comma + 1;
+    if (field == index) return {begin, end};
+    begin = end;
+  }
+}
+
 std::string CardFields::fieldText(FieldColumns columns, std::size_t index) const {
-  std::size_t first =
-      static_cast<std::size_t>(columns.first - 1) + index * static_cast<std::size_t>(columns.width);
-  if (first >= image_.size()) return {};
-  return printableField(image_.substr(first, static_cast<std::size_t>(columns.width)));
+  Span field = span(columns, index);
+  return printableField(image_.substr(field.begin, field.end - field.begin));
 }
 
 void CardFields::fail(FieldColumns columns, std::size_t index, const std::string& what) const {
-  int first = columns.first + static_cast<int>(index) * columns.width;
-  int last = first + columns.width - 1;
-  throw Error("card " + std::to_string(cardNumber_) + ", columns " + std::to_string(first) + "-" +
-              std::to_string(last) + ": " + what + hint_);
+  Span field = span(columns, index);
+  // A tab or a { in the field itself says more than a hint about the card:
+  // "CARDS<tab>500" does begin with CARDS, and a keyword card has no
+  // comment.
+  std::string_view text = image_.substr(field.begin, field.end - field.begin);
+  std::string_view hint = hint_;
+  if (text.find('\t') != std::string_view::npos) {
+    hint = " (cards use blanks, not tabs: a tab is one column)";
+  } else if (text.find('{') != std::string_view::npos) {
+    hint = " (a { comment is allowed only on list-size cards)";
+  }
+  throw Error("card " + std::to_string(cardNumber_) + ", columns " +
+              std::to_string(field.begin + 1) + "-" + std::to_string(field.end) + ": " + what +
+              std::string(hint));
 }
 
-std::string keywordHint(std::string_view card) {
+namespace {
+
+// Whether `words` begin with `typed`, letters compared in upper case.
+bool beginsWith(std::string_view words, std::string_view typed) {
+  if (words.size() < typed.size()) return false;
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    char c = words[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != typed[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string listCardHint(std::string_view card) {
+  // Editors that save "UTF-8 with BOM" put these three bytes before the
+  // first card.
+  if (card.starts_with("\xef\xbb\xbf")) {
+    return " (the card begins with a UTF-8 byte-order mark, which some editors add: save the "
+           "deck as ASCII or as UTF-8 without BOM)";
+  }
+  std::size_t start = std::min(card.find_first_not_of(' '), card.size());
+  std::string_view words = card.substr(start);
+  auto hint = [&](std::string_view meant) {
+    return " (did you mean " + std::string(meant) +
+           (start > 0 ? ", starting in column 1?)" : "?)");
+  };
+  // A keyword in the wrong case or moved right, its blanks left out.
   for (const Keyword& keyword : kKeywords) {
     if (keyword.kind == CardKind::Comment) continue;
     std::string_view word = keyword.text.substr(0, keyword.text.find_last_not_of(' ') + 1);
-    if (card.size() < word.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < word.size() && same; ++i) {
-      char c = card[i];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      same = c == word[i];
-    }
-    if (same) return " (did you mean \"" + std::string(word) + "\"?)";
+    if (beginsWith(words, word)) return hint("\"" + std::string(word) + "\"");
+  }
+  // Near misses that no keyword spells.
+  struct NearMiss {
+    std::string_view typed;
+    std::string_view meant;
+  };
+  static constexpr std::array<NearMiss, 3> kNearMisses = {{
+      {"RAM TABLE", "\"RAM TABLES\""},
+      {"C ", "\"C \" for a comment"},
+      {"BLANK ", "\"BLANK\""},
+  }};
+  for (const NearMiss& miss : kNearMisses) {
+    if (beginsWith(words, miss.typed)) return hint(miss.meant);
   }
   return {};
 }
@@ -64,7 +130,10 @@ std::string keywordHint(std::string_view card) {
 std::string printableField(std::string_view text) {
   std::size_t begin = text.find_first_not_of(' ');
   if (begin == std::string_view::npos) return {};
-  text = text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+  return printableText(text.substr(begin, text.find_last_not_of(' ') - begin + 1));
+}
+
+std::string printableText(std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string shown;
   for (char c : text) {

@@ -8,8 +8,10 @@
 
 namespace sizgen {
 
-// Where the fields of a READ lie on the card: field i (from 0) occupies
-// columns first + i * width to first + (i + 1) * width - 1.
+// Where the fields of a READ lie on a card without commas: field i (from
+// 0) occupies columns first + i * width to first + (i + 1) * width - 1.
+// A comma ends a field early and moves the fields after it (see
+// CardFields::span).
 struct FieldColumns {
   int first;
   int width;
@@ -17,10 +19,12 @@ struct FieldColumns {
 
 // Reads the fields of one card image with libf2c's edit descriptors and
 // turns a field that cannot be read into a sizgen::Error that names the
-// card, the field's columns and its text.
+// card, the columns the field really covered and its text.
 class CardFields {
  public:
-  // `hint` is appended to every message about this card (empty: none).
+  // `hint` is appended to every message about this card (empty: none),
+  // unless the field that fails holds a tab or a {, which get hints of
+  // their own.
   CardFields(std::string_view image, long cardNumber, std::string hint = {})
       : image_(image), cardNumber_(cardNumber), hint_(std::move(hint)) {}
 
@@ -33,6 +37,14 @@ class CardFields {
   // zero, an error when the result does not fit 32 bits.
   std::int32_t truncate(double value, FieldColumns columns, std::size_t index) const;
 
+  // The characters field `index` (from 0) was read from: [begin, end) as
+  // offsets into the card image.
+  struct Span {
+    std::size_t begin;
+    std::size_t end;
+  };
+  Span span(FieldColumns columns, std::size_t index) const;
+
  private:
   std::string fieldText(FieldColumns columns, std::size_t index) const;
   [[noreturn]] void fail(FieldColumns columns, std::size_t index, const std::string& what) const;
@@ -42,13 +54,19 @@ class CardFields {
   std::string hint_;
 };
 
-// The suggestion for a card that was read as a list-size card although it
-// looks like a misspelt keyword card ("default", "Scale 2.0", "FIXED1 1"):
-// ` (did you mean "DEFAULT"?)`, or empty.
-std::string keywordHint(std::string_view card);
+// The hint for a card that was read as a list-size card although it looks
+// meant as another: a misspelt keyword ("default", "Scale 2.0", "FIXED1 1",
+// "RAM TABLE"), one moved right by leading blanks (" DEFAULT  2.0"), "c "
+// or "blank", or a first card preceded by a byte-order mark.  Returns
+// ` (did you mean "DEFAULT"?)` or a short reason, or empty.
+std::string listCardHint(std::string_view card);
 
 // `text` without its surrounding blanks, each byte outside printable ASCII
 // written as \xHH.
 std::string printableField(std::string_view text);
+
+// `text` with each byte outside printable ASCII written as \xHH, so that
+// it shows as one line and sends nothing but text to a terminal.
+std::string printableText(std::string_view text);
 
 }  // namespace sizgen

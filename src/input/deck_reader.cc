@@ -133,7 +133,12 @@ class DeckReader {
       std::fill(image.begin() + static_cast<long>(brace), image.end(), ' ');
     if (image.starts_with("BLANK ")) image.assign(kCardColumns, ' ');
 
-    CardFields fields(image, cards_.lineNumber(), keywordHint(card));
+    std::string hint = listCardHint(card);
+    if (image.find(kFourthCardMarker) != std::string::npos) {
+      // The marker's letters were read as fields.
+      hint = " (the text \"" + std::string(kFourthCardMarker) + "\" goes in the card's { comment)";
+    }
+    CardFields fields(image, cards_.lineNumber(), hint);
     std::array<std::int32_t, 10> values{};
     if (image.find('E') != std::string::npos) {
       std::array<double, 10> reals{};
