@@ -1,5 +1,7 @@
 // sizgen: re-dimensions the host program from a deck of cards.
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,10 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/command_line.h"
 #include "base/error.h"
+#include "driver/command_line.h"
+#include "driver/modes.h"
 #include "driver/output_files.h"
-#include "driver/run.h"
+#include "input/card_fields.h"
 
 namespace {
 
@@ -26,28 +29,46 @@ int printText(std::string_view text) {
   return sizgen::kExitFailure;
 }
 
+// The deck named on the command line, opened for reading; throws
+// sizgen::Error when it cannot be read.
+std::FILE* openDeck(const std::string& path, const std::string& name) {
+  std::FILE* deck = std::fopen(path.c_str(), "re");
+  if (deck == nullptr) throw sizgen::Error("cannot open " + name + ": " + std::strerror(errno));
+  struct stat status {};
+  if (::fstat(fileno(deck), &status) == 0 && S_ISDIR(status.st_mode)) {
+    std::fclose(deck);
+    throw sizgen::Error("cannot read " + name + ": " + std::strerror(EISDIR));
+  }
+  return deck;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace sizgen;
-  std::vector<std::string_view> arguments(argv + 1, argv + argc);
-  switch (parseCommandLine(arguments)) {
-    case Command::Help:
-      return printText(helpText());
-    case Command::Version:
-      return printText(std::string(versionLine()) + "\n");
-    case Command::UsageError:
-      std::fprintf(stderr, "%s\n", usageError(arguments).c_str());
-      return kExitUsage;
-    case Command::Run:
-      break;
-  }
+  // Before any file is opened: see holdClosedStandardStreams.
   holdClosedStandardStreams();
   ignoreFileSizeSignal();
+
+  std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  const CommandLine commandLine = parseCommandLine(arguments);
+  if (!commandLine.error.empty()) {
+    std::fprintf(stderr, "sizgen: %s %s\n", commandLine.error.c_str(),
+                 std::string(usageLine()).c_str());
+    return kExitUsage;
+  }
+  const Options& options = commandLine.options;
+  if (options.mode == Mode::Help) return printText(helpText());
+  if (options.mode == Mode::Version) return printText(std::string(versionLine()) + "\n");
+
+  std::FILE* deck = stdin;
   try {
-    StreamSink listing(stdout, "standard output");
-    DirectoryFiles files;
-    runSizgen({stdin, listing, files});
+    std::string deckName = "standard input";
+    if (!options.deck.empty()) {
+      deckName = printableText(options.deck);
+      deck = openDeck(options.deck, deckName);
+    }
+    runMode(options, deck, deckName, stdout);
   } catch (const Error& error) {
     std::fflush(stdout);
     std::fprintf(stderr, "sizgen: %s\n", error.what());
@@ -57,5 +78,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "sizgen: internal error: %s\n", error.what());
     return kExitFailure;
   }
+  if (deck != stdin) std::fclose(deck);
   return kExitSuccess;
 }

@@ -14,13 +14,14 @@ namespace {
 
 namespace support = sizgen::testing;
 
-const std::string kUsage = " (usage: sizgen [--help | --version] < DECK)";
+const std::string kUsage = " (usage: sizgen [OPTION]... [DECK]; see sizgen --help)";
 
 struct Mistake {
   std::string what;                    // what the user did
   std::string deck;                    // standard input
   std::vector<std::string> arguments;  // empty: the deck is run
   std::string message;                 // standard error without "sizgen: " and newline
+  int exitStatus = 2;                  // with arguments: a usage error, or 1 for a deck file
 };
 
 const std::vector<Mistake> kMistakes = {
@@ -106,17 +107,25 @@ const std::vector<Mistake> kMistakes = {
      "card 4, columns 1-8: cannot read \"Optional\" as an integer (the text \"Optional card for "
      "Lists 31, etc.\" goes in the card's { comment)"},
     // Arguments are shown on one line, whatever bytes they hold.
-    {"newline in an argument", "", {"a\nb"}, "unknown argument \"a\\x0ab\"" + kUsage},
-    {"escape sequence in an argument",
+    {"newline in an option", "", {"--a\nb"}, "unknown option \"--a\\x0ab\"" + kUsage},
+    {"escape sequence in a deck's name",
      "",
      {"\x1b[31mred"},
-     "unknown argument \"\\x1b[31mred\"" + kUsage},
-    {"non-ASCII argument", "", {"caf\xc3\xa9"}, "unknown argument \"caf\\xc3\\xa9\"" + kUsage},
+     "cannot open \\x1b[31mred: No such file or directory",
+     1},
+    {"non-ASCII deck name",
+     "",
+     {"caf\xc3\xa9"},
+     "cannot open caf\\xc3\\xa9: No such file or directory",
+     1},
     {"carriage return after an option",
      "",
      {"--help\r"},
-     "unknown argument \"--help\\x0d\"" + kUsage},
-    {"blanks in an argument", "", {" deck "}, "unknown argument \" deck \"" + kUsage},
+     "unknown option \"--help\\x0d\"" + kUsage},
+    {"escape sequence in a value",
+     "",
+     {"--explain=\x1b[2J"},
+     "--explain takes a list number from 1 to 99 or \"all\", not \"\\x1b[2J\"" + kUsage},
 };
 
 TEST(Mistakes, EachGivesItsMessage) {
@@ -127,7 +136,7 @@ TEST(Mistakes, EachGivesItsMessage) {
     } else {
       support::TempDir dir;
       support::ProcessResult run = support::runSizgenBinary(dir.path(), "", mistake.arguments);
-      EXPECT_EQ(run.exitStatus, 2) << mistake.what;
+      EXPECT_EQ(run.exitStatus, mistake.exitStatus) << mistake.what;
       EXPECT_EQ(run.err, "sizgen: " + mistake.message + "\n") << mistake.what;
       EXPECT_EQ(run.out, "") << mistake.what;
     }

@@ -16,6 +16,12 @@ class Sink {
   virtual void flush() {}
 };
 
+// A sink that drops what is written: a listing nobody reads.
+class NullSink final : public Sink {
+ public:
+  void write(std::string_view /*record*/) override {}
+};
+
 // A sink that keeps what is written, for a run held in memory.
 class MemorySink final : public Sink {
  public:

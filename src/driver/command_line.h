@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,19 +15,44 @@ enum ExitStatus : int {
   kExitUsage = 2,    // a command line that is not understood
 };
 
-enum class Command { Run, Help, Version, UsageError };
+// What the command line asks for.
+enum class Mode {
+  Run,      // generate the files and the listing
+  Check,    // read and plan the deck, say whether it is sound
+  Report,   // the storage report
+  Json,     // the whole result as JSON
+  Explain,  // how lists got their sizes
+  Fit,      // the SCALE card that fits a memory budget
+  Help,
+  Version,
+};
 
-// What the arguments after the program name ask for: nothing runs the
-// deck; exactly "--help" or "--version" asks for that; anything else is a
-// usage error.
-Command parseCommandLine(std::span<const std::string_view> arguments);
+struct Options {
+  Mode mode = Mode::Run;
+  std::string deck;                // the deck file; empty: standard input
+  std::string outputDirectory;     // where the files go; empty: the current directory
+  std::optional<int> explainList;  // with Explain: one list, or nothing for all
+  std::int64_t fitBytes = 0;       // with Fit: the memory budget in bytes
+};
+
+// The options of `arguments` (the words after the program name), or the
+// one line of a usage error, without "sizgen: " and without newline.
+struct CommandLine {
+  Options options;
+  std::string error;  // empty: the command line is understood
+};
+CommandLine parseCommandLine(std::span<const std::string_view> arguments);
+
+// A memory size: digits, optionally followed by K, M or G (powers of
+// 1000) or KiB, MiB or GiB (powers of 1024); nothing when it is not one
+// or does not fit 63 bits.
+std::optional<std::int64_t> parseByteSize(std::string_view text);
 
 // The text printed by --help, ending with a newline.
 std::string_view helpText();
 // The line printed by --version, without newline.
 std::string_view versionLine();
-// The line printed on standard error for a usage error, without newline:
-// what is wrong with `arguments`, then the usage.
-std::string usageError(std::span<const std::string_view> arguments);
+// The line that ends a usage error on standard error.
+std::string_view usageLine();
 
 }  // namespace sizgen

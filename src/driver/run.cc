@@ -42,7 +42,7 @@ void runSizgen(const RunIo& io) {
   writeRuler(listing);
 
   // Read the deck: cards record values and echo themselves.
-  CardReader cards(io.deck);
+  CardReader cards(io.deck, io.deckName);
   const DeckSettings settings = readDeck(cards, listing);
 
   // Resolve the list sizes and plan the whole run: a size out of range
@@ -62,6 +62,12 @@ void runSizgen(const RunIo& io) {
   io.files.close();
   writeClosingLine(listing, plan.LTLABL);
   listing.flush();
+}
+
+DeckSettings readDeckSettings(std::FILE* deck, const std::string& deckName) {
+  NullSink listing;
+  CardReader cards(deck, deckName);
+  return readDeck(cards, listing);
 }
 
 }  // namespace sizgen

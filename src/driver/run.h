@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "base/sink.h"
 #include "driver/output_files.h"
+#include "model/deck_settings.h"
 
 namespace sizgen {
 
@@ -14,11 +16,16 @@ struct RunIo {
   std::FILE* deck;
   Sink& listing;
   OutputFiles& files;
+  std::string deckName = "standard input";  // how messages call the deck
 };
 
 // One whole run, from opening the files to the closing line.  Throws
 // sizgen::Error when the deck cannot be processed or a file cannot be
 // opened or written; may be called again in the same process.
 void runSizgen(const RunIo& io);
+
+// Reads the deck without showing the listing: what the cards record.
+// Throws sizgen::Error as a run does.
+DeckSettings readDeckSettings(std::FILE* deck, const std::string& deckName);
 
 }  // namespace sizgen

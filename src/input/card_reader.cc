@@ -21,7 +21,7 @@ bool CardReader::next(std::string& image) {
     int c = getc_unlocked(deck_);
     if (c == EOF) {
       if (std::ferror(deck_)) {
-        throw Error(std::string("cannot read standard input: ") +
+        throw Error("cannot read " + name_ + ": " +
                     (errno != 0 ? std::strerror(errno) : "read error"));
       }
       if (!anything) return false;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace sizgen {
 
@@ -16,7 +17,9 @@ inline constexpr std::size_t kCardColumns = 80;
 // blanks.
 class CardReader {
  public:
-  explicit CardReader(std::FILE* deck) : deck_(deck) {}
+  // `name` is how messages call the deck.
+  explicit CardReader(std::FILE* deck, std::string name = "standard input")
+      : deck_(deck), name_(std::move(name)) {}
 
   // Reads the next card into `image` (always 80 characters).  Returns
   // false at the end of the input.  Throws sizgen::Error when the input
@@ -28,6 +31,7 @@ class CardReader {
 
  private:
   std::FILE* deck_;
+  std::string name_;
   long lineNumber_ = 0;
 };
 

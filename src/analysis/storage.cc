@@ -1,0 +1,57 @@
+#include "analysis/storage.h"
+
+#include <array>
+#include <cstdio>
+
+namespace sizgen {
+
+std::string_view declaredTypeName(std::int32_t typeCode) {
+  switch (typeCode) {
+    case kCharacter6:
+      return "CHARACTER*6";
+    case kCharacter1:
+      return "CHARACTER*1";
+    case kReal8:
+      return "REAL*8";
+    case kCharacter80:
+      return "CHARACTER*80";
+    default:
+      return "INTEGER*4";
+  }
+}
+
+std::int64_t arrayBytes(const PlannedArray& array) {
+  return array.dimension <= 0 ? 0 : array.dimension * declaredElementBytes(array.typeCode);
+}
+
+std::int64_t groupBytes(const RunPlan& plan, const Group& group) {
+  std::int64_t bytes = 0;
+  for (int i = group.firstRow; i <= group.lastRow; ++i) bytes += arrayBytes(plan.array(i));
+  return bytes;
+}
+
+std::int64_t totalBytes(const RunPlan& plan) {
+  std::int64_t bytes = 0;
+  for (const Group& group : kGroups) bytes += groupBytes(plan, group);
+  return bytes;
+}
+
+std::int64_t labcomBytes(const RunPlan& plan) {
+  return std::int64_t{plan.LTLABL} * 4;
+}
+
+std::string readableBytes(std::int64_t bytes) {
+  static constexpr std::array<const char*, 4> kUnits = {"KiB", "MiB", "GiB", "TiB"};
+  if (bytes > -1024 && bytes < 1024) return std::to_string(bytes) + " bytes";
+  auto value = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  while (unit + 1 < kUnits.size() && (value >= 1024 || value <= -1024)) {
+    value /= 1024;
+    ++unit;
+  }
+  std::array<char, 32> text{};
+  std::snprintf(text.data(), text.size(), "%.1f %s", value, kUnits[unit]);
+  return text.data();
+}
+
+}  // namespace sizgen
