@@ -7,7 +7,9 @@
 //     --benchmark_report_aggregates_only=true
 //
 // Random interleaving alternates the programs, so that both see the same
-// machine state ("pairwise in one session").
+// machine state ("pairwise in one session").  With SIZGEN_BASELINE set to
+// another build of sizgen, the empty and typical decks are run with it too,
+// to compare two builds in one session.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -74,14 +76,15 @@ std::string commentDeck(int count) {
   return writeDeck("comments" + std::to_string(count) + ".deck", deck);
 }
 
-// Starts `program` in the scratch directory with `deck` on standard input
-// and standard output on /dev/null, and waits for it.
-void runOnce(const char* program, const std::string& deck) {
+// Starts `program` with `option` (if any) in the scratch directory with
+// `deck` on standard input and standard output on /dev/null, and waits
+// for it.
+void runOnce(const char* program, const std::string& deck, const char* option = nullptr) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, deck.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  char* argv[] = {const_cast<char*>(program), nullptr};
+  char* argv[] = {const_cast<char*>(program), const_cast<char*>(option), nullptr};
   pid_t pid = 0;
   int error = posix_spawn(&pid, program, &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -92,9 +95,15 @@ void runOnce(const char* program, const std::string& deck) {
     throw std::runtime_error(std::string(program) + " failed");
 }
 
-void run(benchmark::State& state, const char* program, const std::string& deck) {
+void run(benchmark::State& state, const char* program, const std::string& deck,
+         const char* option = nullptr) {
   if (chdir(scratch().c_str()) != 0) throw std::runtime_error("chdir failed");
-  for (auto _ : state) runOnce(program, deck);
+  for (auto _ : state) runOnce(program, deck, option);
+}
+
+// The other build named by SIZGEN_BASELINE, or nothing.
+const char* baseline() {
+  return std::getenv("SIZGEN_BASELINE");
 }
 
 void HelloWorld(benchmark::State& state) {
@@ -106,6 +115,19 @@ void EmptyDeck(benchmark::State& state) {
 void TypicalDeck(benchmark::State& state) {
   run(state, SIZGEN_BINARY, typicalDeck());
 }
+void BaselineEmptyDeck(benchmark::State& state) {
+  if (baseline() == nullptr) return state.SkipWithError("SIZGEN_BASELINE is not set");
+  run(state, baseline(), emptyDeck());
+}
+void BaselineTypicalDeck(benchmark::State& state) {
+  if (baseline() == nullptr) return state.SkipWithError("SIZGEN_BASELINE is not set");
+  run(state, baseline(), typicalDeck());
+}
+// The analysis modes on the typical deck: each reads and plans the deck
+// and prints, writing no file.
+void Analysis(benchmark::State& state, const char* option) {
+  run(state, SIZGEN_BINARY, typicalDeck(), option);
+}
 void CommentCards(benchmark::State& state) {
   run(state, SIZGEN_BINARY, commentDeck(static_cast<int>(state.range(0))));
 }
@@ -113,6 +135,18 @@ void CommentCards(benchmark::State& state) {
 BENCHMARK(HelloWorld)->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 BENCHMARK(EmptyDeck)->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 BENCHMARK(TypicalDeck)->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK(BaselineEmptyDeck)->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK(BaselineTypicalDeck)->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(Analysis, check, "--check")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(Analysis, report, "--report")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(Analysis, json, "--json")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(Analysis, explain_all, "--explain=all")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(Analysis, fit_4MiB, "--fit=4MiB")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 // Ten times the cards should cost ten times the time: no quadratic step.
 BENCHMARK(CommentCards)
     ->Arg(10000)

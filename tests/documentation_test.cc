@@ -80,8 +80,9 @@ TEST(Documentation, ReadmeExamplesRunAsShown) {
   }
 }
 
-TEST(Documentation, ManualPageAndHelpAgree) {
+TEST(Documentation, ManualPageHelpAndReadmeAgree) {
   const std::string manual = sourceFile("docs/sizgen.1");
+  const std::string readme = sourceFile("README.md");
   const std::string help(helpText());
   for (const char* keyword :
        {"DEFAULT", "SCALE", "FIXED", "CARDS", "NBHDSW", "RAM TABLES", "ROUND UP"}) {
@@ -93,9 +94,13 @@ TEST(Documentation, ManualPageAndHelpAgree) {
     EXPECT_NE(help.find(file), std::string::npos) << file;
   }
   // Options, written with groff's escaped hyphens in the manual page.
-  for (const char* option : {"help", "version"}) {
-    EXPECT_NE(manual.find(std::string(".B \\-\\-") + option), std::string::npos) << option;
-    EXPECT_NE(help.find(std::string("--") + option), std::string::npos) << option;
+  for (std::string option :
+       {"output-dir", "check", "report", "json", "explain", "fit", "help", "version"}) {
+    EXPECT_NE(help.find("--" + option), std::string::npos) << option;
+    std::string escaped = "\\-\\-";
+    for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(manual.find(escaped), std::string::npos) << option;
+    EXPECT_NE(readme.find("--" + option), std::string::npos) << option;
   }
   // Exit statuses 0, 1 and 2 in both.
   for (const char* status : {"0", "1", "2"}) {
