@@ -1,11 +1,176 @@
 #include "analysis/json_result.h"
 
-#include "base/error.h"
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "analysis/storage.h"
+#include "model/catalog.h"
 
 namespace sizgen {
+namespace {
 
-std::string jsonResult(const RunPlan& /*plan*/) {
-  throw InternalError("the JSON result is not built yet");
+// Keys stay in the order they are written, the order docs/json-results.md
+// describes them in.
+using Json = nlohmann::ordered_json;
+
+// The name of the document and its version.  Adding a key keeps the
+// version; changing or removing one bumps it.
+constexpr std::string_view kSchemaName = "sizgen-result";
+constexpr int kSchemaVersion = 1;
+
+// The lists whose size is not the same for every group: the modify step
+// after ROOT10 sets list 99 (and list 29 after a RAM TABLES card), the
+// late steps set lists 71, 73 and 74 before later groups.
+constexpr std::array<std::int32_t, 5> kListsThatChange = {29, 71, 73, 74, 99};
+
+// A catalogue name or subroutine without its blank padding: "ROOT9".
+std::string trimmed(std::string_view padded) {
+  const std::size_t end = padded.find_last_not_of(' ');
+  return std::string(padded.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+// A real of the deck as a JSON number.  JSON has no infinity, and a card
+// may give a value beyond the range of a double that the run never uses
+// (DEFAULT 1E999 when every list is given): it is written as the string
+// "Infinity" or "-Infinity".  The reader admits no NaN.
+Json real(double value) {
+  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+  return value;
+}
+
+template <class T>
+Json numbers(std::span<const T> values) {
+  return std::vector<T>(values.begin(), values.end());
+}
+
+Json settingsJson(const DeckSettings& settings) {
+  Json json;
+  json["defmul"] = real(settings.DEFMUL);
+  json["scaleCard"] = settings.KSCALE == 1;
+  json["finmul"] = real(settings.FINMUL);
+  json["lstfix"] = numbers(settings.LSTFIX.range(1, 32));
+  json["scale6"] = real(settings.SCALE6);
+  json["nquant"] = settings.NQUANT;
+  json["nlists"] = settings.NLISTS;
+  json["lstsup"] = numbers(settings.LSTSUP.range(1, 7));
+  json["ramTables"] = settings.KRAMTB == 1;
+  return json;
+}
+
+Json listsJson(const ListSizes& resolved) {
+  Json lists = Json::array();
+  for (std::int32_t k = 1; k <= 99; ++k)
+    lists.push_back({{"list", k}, {"size", resolved(static_cast<std::size_t>(k))}});
+  return lists;
+}
+
+Json groupJson(const RunPlan& plan, const PlannedGroup& planned) {
+  const Group& group = *planned.group;
+  Json json;
+  json["subroutine"] = trimmed(group.subroutine);
+  json["firstRow"] = group.firstRow;
+  json["lastRow"] = group.lastRow;
+  json["bytes"] = groupBytes(plan, group);
+  Json sizes;
+  for (std::int32_t list : kListsThatChange)
+    sizes["list" + std::to_string(list)] = planned.LSTNEW(static_cast<std::size_t>(list));
+  json["listSizes"] = sizes;
+  return json;
+}
+
+Json arrayJson(const PlannedArray& array, const Group& group) {
+  const CatalogRow& row = catalogRow(array.row);
+  Json json;
+  json["row"] = array.row;
+  json["name"] = trimmed(row.name);
+  json["block"] = trimmed(row.block);
+  json["group"] = trimmed(group.subroutine);
+  json["list"] = array.list;
+  json["type"] = declaredTypeName(array.typeCode);
+  json["extent"] = array.extent;
+  json["dimension"] = array.dimension;
+  json["bytes"] = arrayBytes(array);
+  return json;
+}
+
+Json arraysJson(const RunPlan& plan) {
+  Json arrays = Json::array();
+  for (const PlannedGroup& planned : plan.groups)
+    for (int i = planned.group->firstRow; i <= planned.group->lastRow; ++i)
+      arrays.push_back(arrayJson(plan.array(i), *planned.group));
+  return arrays;
+}
+
+Json storageJson(const RunPlan& plan) {
+  Json json;
+  json["mtot"] = plan.MTOT;
+  json["ltlabl"] = plan.LTLABL;
+  json["commonBytes"] = totalBytes(plan);
+  json["labcomBytes"] = labcomBytes(plan);
+  return json;
+}
+
+// DIMDEF's answers: LSIZE for NCHAIN = 0, then one chain block per group
+// after ROOT10.  A pair keeps both the list it stands for and the number
+// DIMDEF hands out, which is 0 for list 99.
+Json dimdefJson(const RunPlan& plan) {
+  Json firstBlock = numbers(std::span<const std::int32_t>(plan.firstBlock));
+  firstBlock.push_back(plan.LTLABL);
+  Json chains = Json::array();
+  for (const PlannedGroup& planned : plan.groups) {
+    if (planned.group->selector == 0) continue;
+    Json pairs = Json::array();
+    for (const ListPair& pair : planned.pairs) {
+      Json entry;
+      entry["list"] = pair.list == 0 ? kSupplementalList : pair.list;
+      entry["dimdefList"] = pair.list;
+      entry["size"] = pair.size;
+      pairs.push_back(entry);
+    }
+    Json chain;
+    chain["nchain"] = planned.group->selector;
+    chain["subroutine"] = trimmed(planned.group->subroutine);
+    chain["pairs"] = pairs;
+    chains.push_back(chain);
+  }
+  Json json;
+  json["firstBlock"] = firstBlock;
+  json["chains"] = chains;
+  return json;
+}
+
+Json debugJson(const DebugValues& values) {
+  Json json;
+  json["mtotBeforeModify"] = values.totalBefore;
+  json["list1"] = values.list1;
+  json["list7"] = values.list7;
+  json["mtotAfterModify"] = values.totalAfter;
+  json["list29BeforeModify"] = values.list29Before;
+  json["list29AfterModify"] = values.list29After;
+  return json;
+}
+
+}  // namespace
+
+std::string jsonResult(const RunPlan& plan) {
+  Json document;
+  document["schema"] = kSchemaName;
+  document["version"] = kSchemaVersion;
+  document["settings"] = settingsJson(plan.settings);
+  document["lists"] = listsJson(plan.resolved);
+  document["groups"] = Json::array();
+  for (const PlannedGroup& planned : plan.groups)
+    document["groups"].push_back(groupJson(plan, planned));
+  document["arrays"] = arraysJson(plan);
+  document["storage"] = storageJson(plan);
+  document["dimdef"] = dimdefJson(plan);
+  document["debug"] = debugJson(plan.debug);
+  return document.dump(2) + "\n";
 }
 
 }  // namespace sizgen
