@@ -79,7 +79,8 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
       {"a field read as a real is truncated",
        listCard({"2.5E3", "900.7E0"}),
        2,
-       {"list 2: 900", "  card 1 (1st list-size card), field 2, columns 9-16: 900.7 truncated: 900"}},
+       {"list 2: 900",
+        "  card 1 (1st list-size card), field 2, columns 9-16: 900.7 truncated: 900"}},
       {"a default times DEFMUL, truncated",
        keywordCard("DEFAULT", "0.7"),
        21,
@@ -88,7 +89,8 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
        listCard({"0"}),
        1,
        {"  card 1 (1st list-size card), field 1, columns 1-8: 0, not given",
-        "  default: LSTDEF(1) 250 x DEFMUL 1.0 (no DEFAULT card) = 250", "  plus 2: 250 + 2 = 252"}},
+        "  default: LSTDEF(1) 250 x DEFMUL 1.0 (no DEFAULT card) = 250",
+        "  plus 2: 250 + 2 = 252"}},
       {"a FIXED list under SCALE",
        keywordCard("SCALE", "2.0") + "FIXED      0 0 0 1\n",
        4,
@@ -98,23 +100,40 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
        keywordCard("SCALE", "2.0") + "FIXED      0 0 0 1\n",
        5,
        {"list 5: 5000", "  final multiplier: 2500 x FINMUL 2.0 (SCALE card 1) = 5000"}},
-      {"a size below 1 becomes 1", listCard({"", "", "-5"}), 3, {"list 3: 1", "  at least 1: -5 becomes 1"}},
-      {"list 19 raised to its minimum", "\n" + listCard({"", "", "", "", "", "", "", "", "5"}), 19,
+      {"a size below 1 becomes 1",
+       listCard({"", "", "-5"}),
+       3,
+       {"list 3: 1", "  at least 1: -5 becomes 1"}},
+      {"list 19 raised to its minimum",
+       "\n" + listCard({"", "", "", "", "", "", "", "", "5"}),
+       19,
        {"list 19: 23", "  at least 23: 5 becomes 23"}},
-      {"the CARDS card sets list 31", keywordCard("CARDS", "500"), 31,
+      {"the CARDS card sets list 31",
+       keywordCard("CARDS", "500"),
+       31,
        {"list 31: 500", "  CARDS card 1, columns 9-16: 500"}},
-      {"a derived list with its operands", "", 57,
+      {"a derived list with its operands",
+       "",
+       57,
        {"list 57: 756", "  derived: L1 x L24 = 252 x 3 = 756",
         "  dimensions: row 73 KKNONL in C0B073 (ROOT10), INTEGER*4 (756), 3024 bytes",
         "  dimensions: row 74 ZNONL in C0B074 (ROOT10), REAL*8 (756), 6048 bytes",
         "  total: 2 arrays, 9072 bytes"}},
-      {"a derived list with a share", "", 53,
+      {"a derived list with a share",
+       "",
+       53,
        {"list 53: 85", "  derived: L9 + 3 x L25 / 112 = 75 + 3 x 400 / 112 = 85"}},
-      {"a derived list by SCALE6", keywordCard("NBHDSW", "2.5"), 56,
+      {"a derived list by SCALE6",
+       keywordCard("NBHDSW", "2.5"),
+       56,
        {"  derived: L6 x SCALE6 = 40 x 2.5 (SCALE6, NBHDSW card 1) = 100"}},
-      {"the special value when L11 is 1", "\n" + listCard({"1"}), 65,
+      {"the special value when L11 is 1",
+       "\n" + listCard({"1"}),
+       65,
        {"list 65: 1", "  L11 is 1: 1 instead of 101 x L17"}},
-      {"list 71 across its groups", "", 71,
+      {"list 71 across its groups",
+       "",
+       71,
        {"list 71: 504, then 70000 from ROOT23, then 52 from ROOT25",
         "  derived: 2 x L1 = 2 x 252 = 504",
         "  before ROOT23: LSTSUP(2) 70000 (start-up value) is greater than 500: 70000",
@@ -123,38 +142,56 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
         "  seen by: ROOT10 504, ROOT20 504, ROOT21 504, ROOT23 70000, ROOT9 70000, ROOT25 52, "
         "ROOT26 52, ROOT27 52, ROOT28 52",
         "  total: 22 arrays, 1689088 bytes"}},
-      {"list 73 is one more than list 71", "", 73,
+      {"list 73 is one more than list 71",
+       "",
+       73,
        {"list 73: 80, then 53 from ROOT25",
         "  before ROOT25: square-root rule on LSTSUP(4) 70000 (start-up value): root 55, x 0.98 = "
         "53, even: 52, plus 1: 53"}},
-      {"list 74 from SCALE6", keywordCard("NBHDSW", "2.9"), 74,
+      {"list 74 from SCALE6",
+       keywordCard("NBHDSW", "2.9"),
+       74,
        {"list 74: 100, then 2 from ROOT28",
         "  before ROOT28: SCALE6 2.9 (NBHDSW card 1) truncated: 2"}},
-      {"list 99 from the start-up offset", "", 99,
+      {"list 99 from the start-up offset",
+       "",
+       99,
        {"list 99: 0, then 70000 from ROOT20",
         "  before ROOT20: the first supplemental offset LSTSUP(1) 70000 (start-up value): 70000",
         "  dimensions: row 122 KARRAY in C20B01 (ROOT20), INTEGER*4 (70000), 280000 bytes"}},
-      {"list 99 from an offsets card that gives less than 1", kBlankCards + listCard({"-3"}), 99,
+      {"list 99 from an offsets card that gives less than 1",
+       kBlankCards + listCard({"-3"}),
+       99,
        {"list 99: 0, then 80000 from ROOT20",
         "  before ROOT20: the first supplemental offset LSTSUP(1) 80000 from card 4 "
         "(supplemental-offsets card), field 1, columns 1-8: -3, less than 1: 80000"}},
-      {"list 71 from an offsets card not above 500", kBlankCards + listCard({"", "400"}), 71,
+      {"list 71 from an offsets card not above 500",
+       kBlankCards + listCard({"", "400"}),
+       71,
        {"  before ROOT23: LSTSUP(2) 400 from card 4 (supplemental-offsets card), field 2, columns "
         "9-16, is not greater than 500: 500"}},
-      {"a list nothing sets", "", 45,
+      {"a list nothing sets",
+       "",
+       45,
        {"list 45: 0", "  no card, default or rule sets list 45", "  dimensions: no array"}},
-      {"list 32 without the fourth card", "", 32,
+      {"list 32 without the fourth card",
+       "",
+       32,
        {"list 32: 0", "  no card, default or rule sets list 32 (there is no 4th list-size card)"}},
       {"list 32 from its default with the fourth card",
-       kBlankCards + listCard({"", ""}, "{ Optional card for Lists 31, etc."), 32,
+       kBlankCards + listCard({"", ""}, "{ Optional card for Lists 31, etc."),
+       32,
        {"list 32: 100", "  card 4 (4th list-size card), field 2, columns 9-16: 0, not given",
-        "  default: LSTDEF(32) 100 x DEFMUL 1.0 (no DEFAULT card) = 100", "  dimensions: no array"}},
+        "  default: LSTDEF(32) 100 x DEFMUL 1.0 (no DEFAULT card) = 100",
+        "  dimensions: no array"}},
   };
   for (const Case& c : cases) {
     const std::vector<std::string> lines = linesOf(explained(c.deck, c.list));
     for (const std::string& line : c.lines) {
       EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end())
-          << c.what << ": no line\n" << line << "\nin\n" << explained(c.deck, c.list);
+          << c.what << ": no line\n"
+          << line << "\nin\n"
+          << explained(c.deck, c.list);
     }
   }
 }
@@ -175,11 +212,11 @@ TEST(ExplainLists, WholeTextOfAListNothingSetsAndOfAnAdjustedList) {
 }
 
 TEST(ExplainLists, CardValuesNothingUsesAndListTwentyNineAfterRamTables) {
-  const std::string fourth = kBlankCards + listCard({"", "", "7"}, "{ Optional card for Lists 31, etc.");
+  const std::string fourth =
+      kBlankCards + listCard({"", "", "7"}, "{ Optional card for Lists 31, etc.");
   const std::vector<std::string> lines = linesOf(explained(fourth, 33));
   EXPECT_EQ(lines, (std::vector<std::string>{
-                       "list 33: 7",
-                       "  card 4 (4th list-size card), field 3, columns 17-24: 7",
+                       "list 33: 7", "  card 4 (4th list-size card), field 3, columns 17-24: 7",
                        "  nothing uses list 33: no rule reads it and no array is dimensioned by it",
                        "  dimensions: no array"}));
 
@@ -274,9 +311,8 @@ TEST(ExplainLists, TheBinaryWritesNoFileAndReportsDeckErrorsAsAPlainRun) {
   EXPECT_EQ(all, explainLists(planOf(""), std::nullopt));
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-  for (const std::string& deck :
-       {support::readTestData("decks/error.deck"), std::string("\n  1.0E20\n"),
-        keywordCard("SCALE", "1.0E30")}) {
+  for (const std::string& deck : {support::readTestData("decks/error.deck"),
+                                  std::string("\n  1.0E20\n"), keywordCard("SCALE", "1.0E30")}) {
     support::TempDir plainDir;
     support::TempDir explainDir;
     const support::ProcessResult plain = support::runSizgenBinary(plainDir.path(), deck);

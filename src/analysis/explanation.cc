@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -84,9 +84,10 @@ std::string offset(const DeckSettings& settings, std::size_t i) {
 }
 
 const DerivedFormula& derivedFormula(std::size_t list) {
-  for (const DerivedFormula& formula : kDerivedLists) {
-    if (static_cast<std::size_t>(formula.list) == list) return formula;
-  }
+  const auto* formula = std::find_if(
+      kDerivedLists.begin(), kDerivedLists.end(),
+      [list](const DerivedFormula& f) { return static_cast<std::size_t>(f.list) == list; });
+  if (formula != kDerivedLists.end()) return *formula;
   throw InternalError("list " + number(static_cast<std::int64_t>(list)) + " is not derived");
 }
 
@@ -97,8 +98,7 @@ std::string derivedValues(const DerivedFormula& formula, const ListStep& step,
   const std::string factor = formula.factor == 1 ? "" : number(formula.factor) + " x ";
   switch (formula.shape) {
     case Shape::Scaled:
-      return factor + number(step.a) +
-             (formula.addend != 0 ? " + " + number(formula.addend) : "");
+      return factor + number(step.a) + (formula.addend != 0 ? " + " + number(formula.addend) : "");
     case Shape::SumWithShare:
       return number(step.a) + " + " + factor + number(step.b) +
              (formula.divisor != 1 ? " / " + number(formula.divisor) : "");
@@ -154,8 +154,8 @@ std::string stepLine(const RunPlan& plan, std::size_t k, const ListStep& step) {
       return "odd, made even: " + before + " + 1 = " + after;
     case ListStepKind::Derived: {
       const DerivedFormula& formula = derivedFormula(k);
-      return "derived: " + formulaText(formula) + " = " +
-             derivedValues(formula, step, settings) + " = " + after;
+      return "derived: " + formulaText(formula) + " = " + derivedValues(formula, step, settings) +
+             " = " + after;
     }
     case ListStepKind::DerivedWhenL11IsOne:
       return "L11 is 1: " + after + " instead of " + formulaText(derivedFormula(k));
@@ -164,8 +164,7 @@ std::string stepLine(const RunPlan& plan, std::size_t k, const ListStep& step) {
     case ListStepKind::RamTables:
       return late + "LTLABL, after " + place(settings.origins.KRAMTB) + ": " + after;
     case ListStepKind::PlotList:
-      return late + offset(settings, 2) +
-             (settings.origins.LSTSUP(2).card != 0 ? "," : "") +
+      return late + offset(settings, 2) + (settings.origins.LSTSUP(2).card != 0 ? "," : "") +
              (settings.LSTSUP(2) > 500 ? " is greater than 500: " : " is not greater than 500: ") +
              after;
     case ListStepKind::SquareRootRule: {
@@ -186,8 +185,9 @@ std::string stepLine(const RunPlan& plan, std::size_t k, const ListStep& step) {
 
 // The size of list k in each group, in generation order.
 std::vector<std::int32_t> sizesByGroup(const RunPlan& plan, std::size_t k) {
-  std::vector<std::int32_t> sizes;
-  for (const PlannedGroup& group : plan.groups) sizes.push_back(group.LSTNEW(k));
+  std::vector<std::int32_t> sizes(plan.groups.size());
+  std::transform(plan.groups.begin(), plan.groups.end(), sizes.begin(),
+                 [k](const PlannedGroup& group) { return group.LSTNEW(k); });
   return sizes;
 }
 
@@ -228,8 +228,8 @@ std::string arrayLines(const RunPlan& plan, std::size_t k) {
     const std::int64_t bytes = arrayBytes(array);
     text += "  dimensions: row " + number(array.row) + " " + trimmed(row.name) + " in " +
             std::string(row.block) + " (" + groupOfRow(array.row) + "), " +
-            std::string(declaredTypeName(array.typeCode)) + " (" + number(array.dimension) +
-            "), " + number(bytes) + " bytes";
+            std::string(declaredTypeName(array.typeCode)) + " (" + number(array.dimension) + "), " +
+            number(bytes) + " bytes";
     if (array.row <= kLastRoundedRow && plan.settings.NQUANT > 0) {
       text += ", rounded from " + number(array.extent) + " to quanta of " +
               number(plan.settings.NQUANT) + " bytes (" +
@@ -246,8 +246,8 @@ std::string arrayLines(const RunPlan& plan, std::size_t k) {
 
 std::string explainList(const RunPlan& plan, std::size_t k) {
   const std::vector<std::int32_t> sizes = sizesByGroup(plan, k);
-  std::string text = "list " + number(static_cast<std::int64_t>(k)) + ": " +
-                     sizeHeadline(sizes) + "\n";
+  std::string text =
+      "list " + number(static_cast<std::int64_t>(k)) + ": " + sizeHeadline(sizes) + "\n";
   const std::vector<ListStep>& steps = plan.history(k);
   if (steps.empty()) {
     text += "  no card, default or rule sets list " + number(static_cast<std::int64_t>(k));

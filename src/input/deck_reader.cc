@@ -34,7 +34,7 @@ constexpr int kDeckEnd = 51;
 // The names of the list-size cards in explanations, by their first list.
 struct ListCardName {
   int firstList;
-  std::string_view name;
+  std::string_view name;  // cppcheck-suppress unusedStructMember ; read by listCardName
 };
 constexpr std::array<ListCardName, 5> kListCardNames = {{
     {kFirstCard, "1st list-size card"},
@@ -45,10 +45,10 @@ constexpr std::array<ListCardName, 5> kListCardNames = {{
 }};
 
 std::string_view listCardName(int firstList) {
-  for (const ListCardName& card : kListCardNames) {
-    if (card.firstList == firstList) return card.name;
-  }
-  return {};
+  const auto* card =
+      std::find_if(kListCardNames.begin(), kListCardNames.end(),
+                   [firstList](const ListCardName& name) { return name.firstList == firstList; });
+  return card != kListCardNames.end() ? card->name : std::string_view();
 }
 
 enum class Next { ReadCard, DispatchAgain, EndDeck };

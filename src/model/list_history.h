@@ -55,8 +55,8 @@ using ListHistory = FortranArray<std::vector<ListStep>, 99>;
 // Stores `value` as list k and records `step`, with the size before and
 // after, in its history.
 // cppcheck-suppress constParameter ; LSTNEW(k) = ... stores into the table
-inline void storeStep(ListSizes& LSTNEW, ListHistory& history, std::size_t k,
-                      std::int32_t value, ListStep step) {
+inline void storeStep(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t value,
+                      ListStep step) {
   step.before = LSTNEW(k);
   step.after = value;
   LSTNEW(k) = value;

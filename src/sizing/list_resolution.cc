@@ -28,6 +28,7 @@ void makeMultipleOf4(ListSizes& LSTNEW, ListHistory& history) {
 }
 
 // Raises list k to `minimum` when it is smaller.
+// cppcheck-suppress constParameter ; storeStep stores into both tables
 void raiseTo(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t minimum) {
   if (LSTNEW(k) < minimum)
     storeStep(LSTNEW, history, k, minimum, {.kind = ListStepKind::AtLeast, .a = minimum});
@@ -69,10 +70,9 @@ ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {
           {.kind = Kind::FromDefault, .a = LSTDEF[k - 1], .factor = settings.DEFMUL});
     }
     if (settings.KSCALE == 1 && settings.LSTFIX(k) == 0) {
-      storeStep(
-          LSTNEW, history, k,
-          stored(truncatedProduct(LSTNEW(k), settings.FINMUL), list(k, "size x FINMUL")),
-          {.kind = Kind::FinalMultiplier, .factor = settings.FINMUL});
+      storeStep(LSTNEW, history, k,
+                stored(truncatedProduct(LSTNEW(k), settings.FINMUL), list(k, "size x FINMUL")),
+                {.kind = Kind::FinalMultiplier, .factor = settings.FINMUL});
     } else if (settings.KSCALE == 1) {
       storeStep(LSTNEW, history, k, LSTNEW(k), {.kind = Kind::FixedExempt});
     }

@@ -34,7 +34,7 @@ ListSizes settleLists(const DeckSettings& settings, ListSizes passed, ListHistor
   return passed;
 }
 
-ListSizes settleLists(const DeckSettings& settings, ListSizes passed) {
+ListSizes settleLists(const DeckSettings& settings, const ListSizes& passed) {
   ListHistory unused;
   return settleLists(settings, passed, unused);
 }

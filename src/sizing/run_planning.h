@@ -15,15 +15,14 @@ namespace sizgen {
 // the lists the resolution pass left.
 // The first form records each step in `history`.
 ListSizes settleLists(const DeckSettings& settings, ListSizes passed, ListHistory& history);
-ListSizes settleLists(const DeckSettings& settings, ListSizes passed);
+ListSizes settleLists(const DeckSettings& settings, const ListSizes& passed);
 
 // The whole result of the run from the settled lists: the storage total,
 // the declarations of ROOT10, the modify step, the list sizes that change
 // between groups and the declarations and DIMDEF pairs of every group.
 // `history` holds the steps that led to the settled lists; the plan's
 // history adds those taken here.
-RunPlan planRun(const DeckSettings& settings, const ListSizes& settled,
-                ListHistory history = {});
+RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHistory history = {});
 
 // All stages at once, for callers that show no listing; the plan's
 // history holds every step.

@@ -24,7 +24,9 @@ std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW) {
   return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)");
 }
 
+// cppcheck-suppress constParameter ; storeStep stores into both tables
 DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW,
+                       // cppcheck-suppress constParameter
                        ListHistory& history) {
   // The step follows ROOT10: ROOT20, the second group, is the first to
   // see what it sets.
