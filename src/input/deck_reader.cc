@@ -31,6 +31,26 @@ constexpr int kFourthCard = 31;
 constexpr int kOffsetsCard = 41;
 constexpr int kDeckEnd = 51;
 
+// The names of the list-size cards in explanations, by their first list.
+struct ListCardName {
+  int firstList;
+  std::string_view name;  // cppcheck-suppress unusedStructMember ; read by listCardName
+};
+constexpr std::array<ListCardName, 5> kListCardNames = {{
+    {kFirstCard, "1st list-size card"},
+    {11, "2nd list-size card"},
+    {21, "3rd list-size card"},
+    {kFourthCard, "4th list-size card"},
+    {kOffsetsCard, "supplemental-offsets card"},
+}};
+
+std::string_view listCardName(int firstList) {
+  const auto* card =
+      std::find_if(kListCardNames.begin(), kListCardNames.end(),
+                   [firstList](const ListCardName& name) { return name.firstList == firstList; });
+  return card != kListCardNames.end() ? card->name : std::string_view();
+}
+
 enum class Next { ReadCard, DispatchAgain, EndDeck };
 
 class DeckReader {
@@ -64,35 +84,47 @@ class DeckReader {
         break;
       case CardKind::DefaultMultiplier:
         settings_.DEFMUL = readValue<double>(fields);
+        settings_.origins.DEFMUL = valueOrigin(fields, "DEFAULT");
         echo(kind, {settings_.DEFMUL, card});
         break;
       case CardKind::FinalMultiplier:
         settings_.KSCALE = 1;
         settings_.FINMUL = readValue<double>(fields);
+        settings_.origins.FINMUL = valueOrigin(fields, "SCALE");
         echo(kind, {settings_.FINMUL, card});
         break;
       case CardKind::FixedLists: {
         std::array<std::int32_t, 30> flags{};
         fields.readIntegers("(10X,30I2)", kFixedFlags, flags);
-        for (std::size_t k = 1; k <= flags.size(); ++k) settings_.LSTFIX(k) = flags[k - 1];
+        for (std::size_t k = 1; k <= flags.size(); ++k) {
+          settings_.LSTFIX(k) = flags[k - 1];
+          settings_.origins.LSTFIX(k) =
+              fieldOrigin(fields, "FIXED", kFixedFlags, k - 1, flags[k - 1]);
+        }
         break;
       }
       case CardKind::CardLimit: {
         auto limit = readValue<std::int32_t>(fields);
         echo(kind, {limit, card});
         settings_.LSTNEW(31) = limit;
+        settings_.origins.LSTNEW(31) = valueOrigin(fields, "CARDS");
+        settings_.origins.LSTNEW(31).value = limit;
         break;
       }
       case CardKind::List6Scale:
         settings_.SCALE6 = readValue<double>(fields);
+        settings_.origins.SCALE6 = valueOrigin(fields, "NBHDSW");
         echo(kind, {settings_.SCALE6, card});
         break;
       case CardKind::RamTables:
         settings_.KRAMTB = 1;
+        settings_.origins.KRAMTB = {.card = cards_.lineNumber(), .what = "RAM TABLES"};
         break;
       case CardKind::Quantum: {
         auto quantum = readValue<std::int32_t>(fields);
         settings_.NQUANT = quantum < 1 ? kLargestQuantum : quantum;
+        settings_.origins.NQUANT = valueOrigin(fields, "ROUND UP");
+        settings_.origins.NQUANT.value = quantum;
         echo(kind, {settings_.NQUANT, card});
         break;
       }
@@ -112,6 +144,25 @@ class DeckReader {
       fields.readIntegers("(8X,I8)", kValueField, value);
     }
     return value[0];
+  }
+
+  // Where the one value of a keyword card was read from.
+  CardOrigin valueOrigin(const CardFields& fields, std::string_view what) const {
+    CardOrigin origin = fieldOrigin(fields, what, kValueField, 0, 0);
+    origin.field = 0;
+    return origin;
+  }
+
+  // Where field `index` (from 0) of this card was read from, and its value.
+  CardOrigin fieldOrigin(const CardFields& fields, std::string_view what, FieldColumns columns,
+                         std::size_t index, std::int32_t value) const {
+    const CardFields::Span span = fields.span(columns, index);
+    return {.card = cards_.lineNumber(),
+            .what = what,
+            .field = static_cast<int>(index) + 1,
+            .firstColumn = static_cast<int>(span.begin) + 1,
+            .lastColumn = static_cast<int>(span.end),
+            .value = value};
   }
 
   Next listSizeCard(const std::string& card) {
@@ -140,8 +191,9 @@ class DeckReader {
     }
     CardFields fields(image, cards_.lineNumber(), hint);
     std::array<std::int32_t, 10> values{};
-    if (image.find('E') != std::string::npos) {
-      std::array<double, 10> reals{};
+    std::array<double, 10> reals{};
+    const bool readAsReals = image.find('E') != std::string::npos;
+    if (readAsReals) {
       fields.readReals("(10E8.0)", kListFields, reals);
       for (std::size_t i = 0; i < reals.size(); ++i) {
         values[i] = fields.truncate(reals[i], kListFields, i);
@@ -151,11 +203,22 @@ class DeckReader {
       fields.readIntegers("(10I8)", kListFields, std::span(values).first(count));
     }
 
+    auto origin = [&](std::size_t i) {
+      CardOrigin read = fieldOrigin(fields, listCardName(LFIRST_), kListFields, i, values[i]);
+      read.readAsReal = readAsReals;
+      read.real = reals[i];
+      return read;
+    };
     if (LFIRST_ <= kFourthCard) {
-      for (std::size_t i = 0; i < values.size(); ++i)
+      for (std::size_t i = 0; i < values.size(); ++i) {
         settings_.LSTNEW(static_cast<std::size_t>(LFIRST_) + i) = values[i];
+        settings_.origins.LSTNEW(static_cast<std::size_t>(LFIRST_) + i) = origin(i);
+      }
     } else {
-      for (std::size_t i = 1; i <= 7; ++i) settings_.LSTSUP(i) = values[i - 1];
+      for (std::size_t i = 1; i <= 7; ++i) {
+        settings_.LSTSUP(i) = values[i - 1];
+        settings_.origins.LSTSUP(i) = origin(i - 1);
+      }
       if (settings_.LSTSUP(1) < 1) settings_.LSTSUP(1) = 80000;
       if (settings_.LSTSUP(2) < 1) settings_.LSTSUP(2) = 742;
     }

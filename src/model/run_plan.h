@@ -11,6 +11,7 @@
 
 #include "model/catalog.h"
 #include "model/deck_settings.h"
+#include "model/list_history.h"
 
 namespace sizgen {
 
@@ -57,6 +58,10 @@ struct RunPlan {
   std::vector<std::int32_t> firstBlock;
   std::array<PlannedArray, kCatalogRows> arrays;  // row i at index i - 1
   std::array<PlannedGroup, kGroups.size()> groups;
+  // The steps that set each list, in order.  Complete from planRun(settings);
+  // planRun(settings, settled, history) adds its own steps to the history
+  // it is given.
+  ListHistory history;
 
   const PlannedArray& array(int row) const { return arrays[static_cast<std::size_t>(row - 1)]; }
 };

@@ -20,42 +20,59 @@ SquareRootLists squareRootLists(const DeckSettings& settings) {
   constexpr std::int32_t NWRAT = wordsPerElement(kReal8) / wordsPerElement(kInteger4);
   // The positive root n of 10.875 n**2 + 32.25 n + 9 = q (1040.0625 is
   // 32.25 squared), in extended precision (see note [real products]).
-  std::int32_t V = settings.LSTSUP(4) != 0 ? settings.LSTSUP(4) : settings.LSTSUP(1);
+  const std::int32_t offset = settings.LSTSUP(4) != 0 ? 4 : 1;
+  std::int32_t V = settings.LSTSUP(static_cast<std::size_t>(offset));
   std::int32_t q = V / NWRAT;
   Extended x = 1040.0625L - static_cast<Extended>(9 - std::int64_t{q}) * 43.5L;
+  std::int32_t root = 0;
   std::int32_t n = 0;  // a negative x leaves no root: n becomes 2 below
   if (x >= 0) {
-    n = *truncateToInteger((std::sqrt(x) - 32.25L) / 21.75L);
+    root = *truncateToInteger((std::sqrt(x) - 32.25L) / 21.75L);
     // 0.98 in single precision, 0.980000019073486328125: 50 gives 49.
-    n = *truncateToInteger(static_cast<Extended>(n) * static_cast<Extended>(0.98F));
+    n = *truncateToInteger(static_cast<Extended>(root) * static_cast<Extended>(0.98F));
   }
+  const std::int32_t reduced = n;
   if (n <= 1) n = 2;
   std::int32_t even = n % 2 != 0 ? n - 1 : n;
-  return {even, even + 1};
+  return {even, even + 1, V, offset, root, reduced};
 }
 
 std::int32_t neighbourList(const DeckSettings& settings) {
   return stored(truncateToInteger(settings.SCALE6), "list 74 (SCALE6)");
 }
 
-// cppcheck-suppress constParameter ; LSTNEW(k) = ... stores into the table
-void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW) {
+void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW,
+                  ListHistory& history, int group) {
+  using Kind = ListStepKind;
   switch (step) {
     case LateStep::None:
       break;
     case LateStep::PlotList:
-      LSTNEW(71) = plotList(settings);
+      storeStep(LSTNEW, history, 71, plotList(settings),
+                {.kind = Kind::PlotList, .a = settings.LSTSUP(2), .group = group});
       break;
     case LateStep::SquareRootLists: {
       SquareRootLists lists = squareRootLists(settings);
-      LSTNEW(71) = lists.list71;
-      LSTNEW(73) = lists.list73;
+      const ListStep rule = {.kind = Kind::SquareRootRule,
+                             .a = lists.V,
+                             .b = lists.root,
+                             .offset = lists.offset,
+                             .reduced = lists.reduced,
+                             .group = group};
+      storeStep(LSTNEW, history, 71, lists.list71, rule);
+      storeStep(LSTNEW, history, 73, lists.list73, rule);
       break;
     }
     case LateStep::NeighbourList:
-      LSTNEW(74) = neighbourList(settings);
+      storeStep(LSTNEW, history, 74, neighbourList(settings),
+                {.kind = Kind::NeighbourList, .factor = settings.SCALE6, .group = group});
       break;
   }
+}
+
+void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW) {
+  ListHistory unused;
+  takeLateStep(step, settings, LSTNEW, unused, 0);
 }
 
 }  // namespace sizgen

@@ -4,6 +4,7 @@
 
 #include "model/catalog.h"
 #include "model/deck_settings.h"
+#include "model/list_history.h"
 
 namespace sizgen {
 
@@ -20,6 +21,12 @@ std::int32_t plotList(const DeckSettings& settings);
 struct SquareRootLists {
   std::int32_t list71;
   std::int32_t list73;
+  // How they were found: V, the supplemental offset it came from (4, or 1
+  // when LSTSUP(4) is 0), the root n and 0.98 x n before the minimum of 2.
+  std::int32_t V = 0;
+  std::int32_t offset = 0;
+  std::int32_t root = 0;
+  std::int32_t reduced = 0;
 };
 SquareRootLists squareRootLists(const DeckSettings& settings);
 
@@ -27,7 +34,10 @@ SquareRootLists squareRootLists(const DeckSettings& settings);
 // it does not fit 32 bits.
 std::int32_t neighbourList(const DeckSettings& settings);
 
-// Takes `step` on LSTNEW.
+// Takes `step` on LSTNEW; the first form records it in `history` as seen
+// first by kGroups[group].
+void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW,
+                  ListHistory& history, int group);
 void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW);
 
 }  // namespace sizgen

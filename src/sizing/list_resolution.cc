@@ -15,15 +15,23 @@ std::string L(std::int32_t n) {
   return "L" + std::to_string(n);
 }
 
-// Adds `increment` to list k.
-// cppcheck-suppress constParameter ; LSTNEW(k) = ... stores into the table
-void add(ListSizes& LSTNEW, std::size_t k, std::int32_t increment) {
+// Adds `increment` to list k, a step of `kind`.
+void add(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t increment,
+         ListStepKind kind) {
   std::string formula = "L" + std::to_string(k) + " + " + std::to_string(increment);
-  LSTNEW(k) = stored(std::int64_t{LSTNEW(k)} + increment, list(k, formula));
+  storeStep(LSTNEW, history, k, stored(std::int64_t{LSTNEW(k)} + increment, list(k, formula)),
+            {.kind = kind});
 }
 
-void makeMultipleOf4(ListSizes& LSTNEW) {
-  if (LSTNEW(15) % 4 != 0) add(LSTNEW, 15, 2);
+void makeMultipleOf4(ListSizes& LSTNEW, ListHistory& history) {
+  if (LSTNEW(15) % 4 != 0) add(LSTNEW, history, 15, 2, ListStepKind::MultipleOf4);
+}
+
+// Raises list k to `minimum` when it is smaller.
+// cppcheck-suppress constParameter ; storeStep stores into both tables
+void raiseTo(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t minimum) {
+  if (LSTNEW(k) < minimum)
+    storeStep(LSTNEW, history, k, minimum, {.kind = ListStepKind::AtLeast, .a = minimum});
 }
 
 }  // namespace
@@ -46,33 +54,60 @@ std::string formulaText(const DerivedFormula& formula) {
   return {};
 }
 
-ListSizes resolveCardLists(const DeckSettings& settings) {
-  ListSizes LSTNEW = settings.LSTNEW;
+ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {
+  using Kind = ListStepKind;
+  // The lists as the cards gave them, 0 where they gave none.
+  ListSizes LSTNEW;
+  for (std::size_t k = 1; k <= 99; ++k) {
+    if (settings.LSTNEW(k) != 0)
+      storeStep(LSTNEW, history, k, settings.LSTNEW(k), {.kind = Kind::FromCard});
+  }
   for (std::size_t k = 1; k <= static_cast<std::size_t>(settings.NLISTS); ++k) {
     if (LSTNEW(k) == 0) {
-      LSTNEW(k) =
-          stored(truncatedProduct(LSTDEF[k - 1], settings.DEFMUL), list(k, "LSTDEF x DEFMUL"));
+      storeStep(
+          LSTNEW, history, k,
+          stored(truncatedProduct(LSTDEF[k - 1], settings.DEFMUL), list(k, "LSTDEF x DEFMUL")),
+          {.kind = Kind::FromDefault, .a = LSTDEF[k - 1], .factor = settings.DEFMUL});
     }
     if (settings.KSCALE == 1 && settings.LSTFIX(k) == 0) {
-      LSTNEW(k) = stored(truncatedProduct(LSTNEW(k), settings.FINMUL), list(k, "size x FINMUL"));
+      storeStep(LSTNEW, history, k,
+                stored(truncatedProduct(LSTNEW(k), settings.FINMUL), list(k, "size x FINMUL")),
+                {.kind = Kind::FinalMultiplier, .factor = settings.FINMUL});
+    } else if (settings.KSCALE == 1) {
+      storeStep(LSTNEW, history, k, LSTNEW(k), {.kind = Kind::FixedExempt});
     }
-    if (LSTNEW(k) <= 0) LSTNEW(k) = 1;
+    if (LSTNEW(k) <= 0) storeStep(LSTNEW, history, k, 1, {.kind = Kind::FloorAtOne});
   }
   return LSTNEW;
 }
 
-void adjustLists(ListSizes& LSTNEW) {
-  makeMultipleOf4(LSTNEW);
-  add(LSTNEW, 1, 2);
-  if (LSTNEW(19) <= 23) LSTNEW(19) = 23;
-  if (LSTNEW(26) <= 10) LSTNEW(26) = 10;
+ListSizes resolveCardLists(const DeckSettings& settings) {
+  ListHistory unused;
+  return resolveCardLists(settings, unused);
+}
+
+void adjustLists(ListSizes& LSTNEW, ListHistory& history) {
+  makeMultipleOf4(LSTNEW, history);
+  add(LSTNEW, history, 1, 2, ListStepKind::PlusTwo);
+  raiseTo(LSTNEW, history, 19, 23);
+  raiseTo(LSTNEW, history, 26, 10);
   for (std::size_t k : {1, 7, 15, 16, 27}) {
-    if (LSTNEW(k) % 2 != 0) add(LSTNEW, k, 1);
+    if (LSTNEW(k) % 2 != 0) add(LSTNEW, history, k, 1, ListStepKind::MadeEven);
   }
-  makeMultipleOf4(LSTNEW);
+  makeMultipleOf4(LSTNEW, history);
+}
+
+void adjustLists(ListSizes& LSTNEW) {
+  ListHistory unused;
+  adjustLists(LSTNEW, unused);
 }
 
 void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW) {
+  ListHistory unused;
+  deriveLists(settings, LSTNEW, unused);
+}
+
+void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history) {
   using Shape = DerivedFormula::Shape;
   // Each value is computed in 64 bits from lists 1 to 30 and must fit
   // 32 bits when it is stored; none reads another derived list, so the
@@ -81,28 +116,30 @@ void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW) {
   for (const DerivedFormula& formula : kDerivedLists) {
     auto k = static_cast<std::size_t>(formula.list);
     if (L11IsOne && formula.whenL11IsOne) {
-      LSTNEW(k) = *formula.whenL11IsOne;
+      storeStep(LSTNEW, history, k, *formula.whenL11IsOne,
+                {.kind = ListStepKind::DerivedWhenL11IsOne});
       continue;
     }
     const std::int64_t a = LSTNEW(static_cast<std::size_t>(formula.a));
+    const std::int64_t b = formula.b != 0 ? LSTNEW(static_cast<std::size_t>(formula.b)) : 0;
     const std::string what = list(k, formulaText(formula));
+    std::int32_t value = 0;
     switch (formula.shape) {
       case Shape::Scaled:
-        LSTNEW(k) = stored(formula.factor * a + formula.addend, what);
+        value = stored(formula.factor * a + formula.addend, what);
         break;
       case Shape::SumWithShare:
-        LSTNEW(k) = stored(
-            a + formula.factor * std::int64_t{LSTNEW(static_cast<std::size_t>(formula.b))} /
-                    formula.divisor,
-            what);
+        value = stored(a + formula.factor * b / formula.divisor, what);
         break;
       case Shape::Product:
-        LSTNEW(k) = stored(a * LSTNEW(static_cast<std::size_t>(formula.b)), what);
+        value = stored(a * b, what);
         break;
       case Shape::RealScaled:
-        LSTNEW(k) = stored(truncatedProduct(a, settings.SCALE6), what);
+        value = stored(truncatedProduct(a, settings.SCALE6), what);
         break;
     }
+    storeStep(LSTNEW, history, k, value,
+              {.kind = ListStepKind::Derived, .a = a, .b = b, .factor = settings.SCALE6});
   }
 }
 

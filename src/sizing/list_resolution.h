@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/deck_settings.h"
+#include "model/list_history.h"
 
 namespace sizgen {
 
@@ -73,14 +74,17 @@ std::string formulaText(const DerivedFormula& formula);
 // Resolution pass over lists 1 to NLISTS: a list left at 0 takes its
 // default times DEFMUL; after a SCALE card every list not FIXED is
 // multiplied by FINMUL; no list stays below 1.  Starts from the lists the
-// cards gave.
+// cards gave.  The forms with a history record each step they take in it.
+ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history);
 ListSizes resolveCardLists(const DeckSettings& settings);
 
 // The fixed adjustments that follow: list 15 a multiple of 4, list 1 two
 // larger, minimums for lists 19 and 26, lists 1, 7, 15, 16 and 27 even.
+void adjustLists(ListSizes& LSTNEW, ListHistory& history);
 void adjustLists(ListSizes& LSTNEW);
 
 // Lists 51 to 74, derived from lists 1 to 30 and SCALE6.
+void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history);
 void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW);
 
 // Whether the listing shows the "Final List Sizes": when a multiplier is

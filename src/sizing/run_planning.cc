@@ -1,5 +1,7 @@
 #include "sizing/run_planning.h"
 
+#include <utility>
+
 #include "model/catalog.h"
 #include "sizing/declaration.h"
 #include "sizing/late_steps.h"
@@ -26,13 +28,18 @@ void planGroup(PlannedGroup& planned, RunPlan& plan) {
 
 }  // namespace
 
-ListSizes settleLists(const DeckSettings& settings, ListSizes passed) {
-  adjustLists(passed);
-  deriveLists(settings, passed);
+ListSizes settleLists(const DeckSettings& settings, ListSizes passed, ListHistory& history) {
+  adjustLists(passed, history);
+  deriveLists(settings, passed, history);
   return passed;
 }
 
-RunPlan planRun(const DeckSettings& settings, const ListSizes& settled) {
+ListSizes settleLists(const DeckSettings& settings, const ListSizes& passed) {
+  ListHistory unused;
+  return settleLists(settings, passed, unused);
+}
+
+RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHistory history) {
   RunPlan plan;
   plan.settings = settings;
   plan.resolved = settled;
@@ -47,22 +54,25 @@ RunPlan planRun(const DeckSettings& settings, const ListSizes& settled) {
 
   // LTLABL, list 99 and, after RAM TABLES, list 29; DIMDEF's first block
   // shows them.
-  plan.debug = modifyStep(plan.MTOT, settings, LSTNEW);
+  plan.debug = modifyStep(plan.MTOT, settings, LSTNEW, history);
   plan.LTLABL = plan.debug.totalAfter;
   for (std::size_t k = 1; k <= static_cast<std::size_t>(settings.NLISTS); ++k)
     plan.firstBlock.push_back(LSTNEW(k));
 
   // The other eight groups, each with the sizes of its moment.
   for (std::size_t g = 1; g < kGroups.size(); ++g) {
-    takeLateStep(kGroups[g].lateStep, settings, LSTNEW);
+    takeLateStep(kGroups[g].lateStep, settings, LSTNEW, history, static_cast<int>(g));
     plan.groups[g].LSTNEW = LSTNEW;
     planGroup(plan.groups[g], plan);
   }
+  plan.history = std::move(history);
   return plan;
 }
 
 RunPlan planRun(const DeckSettings& settings) {
-  return planRun(settings, settleLists(settings, resolveCardLists(settings)));
+  ListHistory history;
+  const ListSizes settled = settleLists(settings, resolveCardLists(settings, history), history);
+  return planRun(settings, settled, std::move(history));
 }
 
 }  // namespace sizgen

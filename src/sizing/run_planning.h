@@ -13,14 +13,19 @@ namespace sizgen {
 
 // Lists 1 to 74 after the fixed adjustments and the derived lists, from
 // the lists the resolution pass left.
-ListSizes settleLists(const DeckSettings& settings, ListSizes passed);
+// The first form records each step in `history`.
+ListSizes settleLists(const DeckSettings& settings, ListSizes passed, ListHistory& history);
+ListSizes settleLists(const DeckSettings& settings, const ListSizes& passed);
 
 // The whole result of the run from the settled lists: the storage total,
 // the declarations of ROOT10, the modify step, the list sizes that change
 // between groups and the declarations and DIMDEF pairs of every group.
-RunPlan planRun(const DeckSettings& settings, const ListSizes& settled);
+// `history` holds the steps that led to the settled lists; the plan's
+// history adds those taken here.
+RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHistory history = {});
 
-// All stages at once, for callers that show no listing.
+// All stages at once, for callers that show no listing; the plan's
+// history holds every step.
 RunPlan planRun(const DeckSettings& settings);
 
 }  // namespace sizgen

@@ -24,18 +24,32 @@ std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW) {
   return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)");
 }
 
-// cppcheck-suppress constParameter ; LSTNEW(99) = ... stores into the table
-DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW) {
+// cppcheck-suppress constParameter ; storeStep stores into both tables
+DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW,
+                       // cppcheck-suppress constParameter
+                       ListHistory& history) {
+  // The step follows ROOT10: ROOT20, the second group, is the first to
+  // see what it sets.
+  constexpr int kNextGroup = 1;
   DebugValues values;
   values.totalBefore = MTOT;
   values.list1 = LSTNEW(1);
   values.list7 = LSTNEW(7);
   values.totalAfter = adjustedTotal(MTOT, LSTNEW);
-  LSTNEW(99) = supplementalList(settings);
+  storeStep(LSTNEW, history, 99, supplementalList(settings),
+            {.kind = ListStepKind::FirstOffset, .group = kNextGroup});
   values.list29Before = LSTNEW(29);
-  if (settings.KRAMTB == 1) LSTNEW(29) = values.totalAfter;
+  if (settings.KRAMTB == 1) {
+    storeStep(LSTNEW, history, 29, values.totalAfter,
+              {.kind = ListStepKind::RamTables, .group = kNextGroup});
+  }
   values.list29After = LSTNEW(29);
   return values;
+}
+
+DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW) {
+  ListHistory unused;
+  return modifyStep(MTOT, settings, LSTNEW, unused);
 }
 
 }  // namespace sizgen
