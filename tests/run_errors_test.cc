@@ -232,20 +232,16 @@ TEST(FilesAfterAnError, FilesNotWrittenKeepTheirContent) {
   }
 }
 
-// A run in which `blocked` is a directory: the message, exit status 1, a
-// listing that is empty or holds just the type codes, the directory left
-// empty, and only the files opened before it created (and empty).
-void expectCannotOpen(const std::string& blocked, const Names& created, bool typeCodesWritten) {
+// A run in which `blocked` is a directory: the message, exit status 1, an
+// empty listing, the directory left empty, and only the files opened
+// before it created (and empty).
+void expectCannotOpen(const std::string& blocked, const Names& created) {
   support::TempDir dir;
   std::filesystem::create_directory(dir.file(blocked));
   support::ProcessResult result = support::runSizgenBinary(dir.path(), "DEFAULT      2.0\n");
   EXPECT_EQ(result.exitStatus, 1) << blocked;
   EXPECT_EQ(result.err, "sizgen: cannot open " + blocked + ": Is a directory\n");
-  if (typeCodesWritten) {
-    EXPECT_EQ(typeCodesLength(result.out), result.out.size()) << result.out;
-  } else {
-    EXPECT_EQ(result.out, "") << blocked;
-  }
+  EXPECT_EQ(result.out, "") << blocked;
   EXPECT_TRUE(entries(dir.file(blocked)).empty()) << blocked;
   Names expected = created;
   expected.push_back(blocked);
@@ -256,11 +252,11 @@ void expectCannotOpen(const std::string& blocked, const Names& created, bool typ
 
 TEST(FilesAfterAnError, FileThatIsADirectory) {
   // The files are opened in the order newmods.for, dimdef.for, dum.bin,
-  // then the type codes are listed, then debug.lis.
-  expectCannotOpen("newmods.for", {}, false);
-  expectCannotOpen("dimdef.for", {"newmods.for"}, false);
-  expectCannotOpen("dum.bin", {"dimdef.for", "newmods.for"}, false);
-  expectCannotOpen("debug.lis", {"dimdef.for", "dum.bin", "newmods.for"}, true);
+  // debug.lis, all before the type codes are listed.
+  expectCannotOpen("newmods.for", {});
+  expectCannotOpen("dimdef.for", {"newmods.for"});
+  expectCannotOpen("dum.bin", {"dimdef.for", "newmods.for"});
+  expectCannotOpen("debug.lis", {"dimdef.for", "dum.bin", "newmods.for"});
 }
 
 TEST(FilesAfterAnError, DirectoryBlocksOnlyItsOwnFile) {

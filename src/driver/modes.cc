@@ -49,7 +49,7 @@ void runMode(const Options& options, std::FILE* deck, const std::string& deckNam
   if (options.mode == Mode::Run) {
     StreamSink listing(out, "standard output");
     DirectoryFiles files(options.outputDirectory);
-    runSizgen({deck, listing, files, deckName});
+    runSizgen({deck, listing, files, deckName, regularFileIdentity(fileno(out))});
     return;
   }
   const DeckSettings settings = readDeckSettings(deck, deckName);

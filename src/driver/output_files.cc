@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -17,6 +18,13 @@ namespace {
 constexpr std::size_t kBufferSize = 8192;
 
 }  // namespace
+
+std::optional<FileIdentity> regularFileIdentity(int fd) {
+  struct stat status {};
+  if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                      static_cast<std::uint64_t>(status.st_ino)};
+}
 
 FileSink::~FileSink() {
   if (fd_ < 0) return;
@@ -83,6 +91,13 @@ Sink& DirectoryFiles::open(std::string_view name, Use use) {
   if (fd < 0) throw Error("cannot open " + std::string(name) + ": " + std::strerror(errno));
   files_.push_back(std::make_unique<FileSink>(fd, std::string(name)));
   return *files_.back();
+}
+
+std::optional<FileIdentity> DirectoryFiles::identity(std::string_view name) const {
+  // The last file opened under this name.
+  auto file = std::find_if(files_.rbegin(), files_.rend(),
+                           [&](const auto& opened) { return opened->name() == name; });
+  return file != files_.rend() ? (*file)->identity() : std::nullopt;
 }
 
 void DirectoryFiles::close() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,20 @@
 #include "base/sink.h"
 
 namespace sizgen {
+
+// Which file an open descriptor writes: the device and inode of a regular
+// file.  Two names, links or descriptors with the same identity are one
+// file.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the regular file open on `fd`; none for a terminal, a
+// pipe, a device such as /dev/null (which any number of outputs may
+// share), or a descriptor that cannot be examined.
+std::optional<FileIdentity> regularFileIdentity(int fd);
 
 // The files of a run.
 class OutputFiles {
@@ -28,6 +43,11 @@ class OutputFiles {
   // kept as it is until the run writes it.  Throws sizgen::Error "cannot
   // open NAME: reason".
   virtual Sink& open(std::string_view name, Use use) = 0;
+  // The identity of the file last opened as `name`, when it is a regular
+  // file; files that live nowhere in a file system have none.
+  virtual std::optional<FileIdentity> identity(std::string_view /*name*/) const {
+    return std::nullopt;
+  }
   // Pushes out and closes every file, in the order opened: a written file
   // is cut to what the run wrote, an unwritten one keeps its content.
   // Throws on the first failure.
@@ -49,6 +69,10 @@ class FileSink final : public Sink {
   // Flushes, cuts a written file to what was written and closes it.
   void close();
 
+  const std::string& name() const { return name_; }
+  // The file's identity while it is open and a regular file.
+  std::optional<FileIdentity> identity() const { return regularFileIdentity(fd_); }
+
  private:
   [[noreturn]] void fail(const std::string& reason) const;
 
@@ -65,6 +89,7 @@ class DirectoryFiles final : public OutputFiles {
   explicit DirectoryFiles(std::string directory = {}) : directory_(std::move(directory)) {}
 
   Sink& open(std::string_view name, Use use) override;
+  std::optional<FileIdentity> identity(std::string_view name) const override;
   void close() override;
 
  private:

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
+#include "driver/distinct_outputs.h"
 #include "driver/listing.h"
 #include "emit/generated_files.h"
 #include "input/card_reader.h"
@@ -32,13 +34,22 @@ void runSizgen(const RunIo& io) {
   using Use = OutputFiles::Use;
   Sink& listing = io.listing;
 
-  // Start-up: the files, the implicit type codes, the ruler.
-  Sink& module = io.files.open("newmods.for", Use::Written);
-  Sink& dimdef = io.files.open("dimdef.for", Use::Written);
-  io.files.open("dum.bin", Use::NeverWritten);
+  // Start-up: the files, the implicit type codes, the ruler.  All four
+  // files are open, and no two outputs are one file, before the first line
+  // is written anywhere.
+  DistinctOutputs outputs;
+  outputs.add(io.listingName, io.listingIdentity);
+  auto open = [&](const std::string& name, Use use) -> Sink& {
+    Sink* file = &io.files.open(name, use);
+    outputs.add(name, io.files.identity(name));
+    return *file;
+  };
+  Sink& module = open("newmods.for", Use::Written);
+  Sink& dimdef = open("dimdef.for", Use::Written);
+  open("dum.bin", Use::NeverWritten);
+  Sink& debug = open("debug.lis", Use::Written);
   const auto KBLTYP = implicitTypeCodes();
   writeTypeCodes(listing, std::span(KBLTYP).first(kListedTypeCodes));
-  Sink& debug = io.files.open("debug.lis", Use::Written);
   writeRuler(listing);
 
   // Read the deck: cards record values and echo themselves.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driver/output_files.h"
+
+namespace sizgen {
+
+// The outputs of a run met so far, in the order opened.  Two outputs that
+// are one file would write over each other (a listing redirected into
+// newmods.for, or dimdef.for a link to it), so the run checks each output
+// as it opens it, before it writes a line to any.
+class DistinctOutputs {
+ public:
+  // Records the output `name`.  Throws sizgen::Error "EARLIER and NAME are
+  // the same file" when `identity` is that of an output recorded before,
+  // naming the first such one.  An output without an identity (not a
+  // regular file) is never the same file as another.
+  void add(std::string name, std::optional<FileIdentity> identity);
+
+ private:
+  std::vector<std::pair<std::string, FileIdentity>> seen_;
+};
+
+}  // namespace sizgen
