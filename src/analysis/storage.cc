@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <numeric>
 
 namespace sizgen {
 
@@ -31,9 +32,10 @@ std::int64_t groupBytes(const RunPlan& plan, const Group& group) {
 }
 
 std::int64_t totalBytes(const RunPlan& plan) {
-  std::int64_t bytes = 0;
-  for (const Group& group : kGroups) bytes += groupBytes(plan, group);
-  return bytes;
+  return std::accumulate(kGroups.begin(), kGroups.end(), std::int64_t{0},
+                         [&](std::int64_t bytes, const Group& group) {
+                           return bytes + groupBytes(plan, group);
+                         });
 }
 
 std::int64_t labcomBytes(const RunPlan& plan) {

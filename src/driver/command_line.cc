@@ -3,7 +3,9 @@
 #include <getopt.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -109,7 +111,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
   std::vector<std::string> words{"sizgen"};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
+  std::transform(words.begin(), words.end(), std::back_inserter(argv),
+                 [](std::string& word) { return word.data(); });
   argv.push_back(nullptr);
   const int argc = static_cast<int>(words.size());
 

@@ -114,17 +114,16 @@ std::string listCardHint(std::string_view card) {
   // Near misses that no keyword spells.
   struct NearMiss {
     std::string_view typed;
-    std::string_view meant;
+    std::string_view meant;  // cppcheck-suppress unusedStructMember ; read through the iterator
   };
   static constexpr std::array<NearMiss, 3> kNearMisses = {{
       {"RAM TABLE", "\"RAM TABLES\""},
       {"C ", "\"C \" for a comment"},
       {"BLANK ", "\"BLANK\""},
   }};
-  for (const NearMiss& miss : kNearMisses) {
-    if (beginsWith(words, miss.typed)) return hint(miss.meant);
-  }
-  return {};
+  auto miss = std::find_if(kNearMisses.begin(), kNearMisses.end(),
+                           [&](const NearMiss& near) { return beginsWith(words, near.typed); });
+  return miss != kNearMisses.end() ? hint(miss->meant) : std::string();
 }
 
 std::string printableField(std::string_view text) {
