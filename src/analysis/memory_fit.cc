@@ -123,7 +123,7 @@ std::string valueText(std::int64_t mantissa, int exponent) {
     plain = digits + std::string(static_cast<std::size_t>(exponent), '0');
     if (plain.size() + 2 <= kColumns) plain += ".0";
   } else if (-exponent < count) {
-    const auto whole = static_cast<std::size_t>(count + exponent);
+    const std::size_t whole = digits.size() - static_cast<std::size_t>(-exponent);
     plain = digits.substr(0, whole) + "." + digits.substr(whole);
   } else {
     plain = "0." + std::string(static_cast<std::size_t>(-exponent - count), '0') + digits;
@@ -133,18 +133,20 @@ std::string valueText(std::int64_t mantissa, int exponent) {
   const int scientific = exponent + count - 1;
   const std::string mantissaText = digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "");
   const std::string sign = scientific < 0 ? "-" : "+";
-  for (const std::string& text :
-       {mantissaText + "E" + std::to_string(scientific),
-        mantissaText + sign + std::to_string(std::abs(scientific)),
-        digits + (exponent < 0 ? "-" : "+") + std::to_string(std::abs(exponent))}) {
-    if (text.size() <= kColumns) return text;
-  }
-  throw InternalError("no 8-column text for " + digits + "E" + std::to_string(exponent));
+  const std::array<std::string, 3> forms = {
+      mantissaText + "E" + std::to_string(scientific),
+      mantissaText + sign + std::to_string(std::abs(scientific)),
+      digits + (exponent < 0 ? "-" : "+") + std::to_string(std::abs(exponent))};
+  const auto* fitting = std::find_if(
+      forms.begin(), forms.end(), [](const std::string& text) { return text.size() <= kColumns; });
+  if (fitting == forms.end())
+    throw InternalError("no 8-column text for " + digits + "E" + std::to_string(exponent));
+  return *fitting;
 }
 
-// The position of the largest value the search covers that is at most r
-// (0 when r is below them all).
-std::int64_t indexAtOrBelow(double r) {
+}  // namespace
+
+std::int64_t scaleValueIndex(double r) {
   std::int64_t first = 0;
   std::int64_t index = 0;
   for (const Decade& decade : kDecades) {
@@ -160,6 +162,8 @@ std::int64_t indexAtOrBelow(double r) {
   while (index > 0 && scaleValue(index).multiplier > r) --index;
   return index;
 }
+
+namespace {
 
 // --- Planning the deck with a card ------------------------------------------
 
@@ -186,10 +190,9 @@ class FitSearch {
     const ScaleTrial& exact = trial(index);
     return exact.bytes && *exact.bytes <= budget_;
   }
-  std::int64_t lastWorthSearching();
+  std::optional<std::int64_t> lastWorthSearching() const;
   std::int64_t guess(std::int64_t lo, std::int64_t hi);
-  std::optional<std::int64_t> largestFitting(std::int64_t lo, std::int64_t hi,
-                                             std::int64_t hint);
+  std::optional<std::int64_t> largestFitting(std::int64_t lo, std::int64_t hi, std::int64_t hint);
   int plans() const { return plans_; }
 
  private:
@@ -251,14 +254,15 @@ std::optional<std::int64_t> FitSearch::cardListBytes(std::int64_t index) const {
 }
 
 // The largest value whose lower bound above is within the budget: no
-// value above it fits.
-std::int64_t FitSearch::lastWorthSearching() {
+// value above it fits.  Nothing when not even the smallest is within it.
+std::optional<std::int64_t> FitSearch::lastWorthSearching() const {
   auto within = [this](std::int64_t index) {
     std::optional<std::int64_t> bytes = cardListBytes(index);
     return bytes && *bytes <= budget_;
   };
   std::int64_t lo = 0;
   std::int64_t hi = kValueCount - 1;
+  if (!within(lo)) return std::nullopt;
   if (within(hi)) return hi;
   while (hi - lo > 1) {  // within(lo), not within(hi)
     const std::int64_t mid = lo + (hi - lo) / 2;
@@ -334,7 +338,7 @@ std::int64_t FitSearch::guess(std::int64_t lo, std::int64_t hi) {
       const double rLo = scaleValue(lo).multiplier;
       const double rHi = scaleValue(hi).multiplier;
       const double r = rLo + (rHi - rLo) * (-lowExcess / (highExcess - lowExcess));
-      mid = std::clamp(indexAtOrBelow(r), lo + 1, hi - 1);
+      mid = std::clamp(scaleValueIndex(r), lo + 1, hi - 1);
     }
     const std::int64_t width = hi - lo;
     if (fits(mid)) {
@@ -398,12 +402,19 @@ MemoryFit fitMemory(const DeckSettings& settings, std::int64_t budget) {
   FitSearch search(settings, budget);
   MemoryFit fit;
   fit.smallest = search.trial(0);
-  if (search.fits(0)) {
-    const std::int64_t last = search.lastWorthSearching();
-    const std::int64_t hint = search.fits(last) ? last : search.guess(0, last);
-    const std::int64_t found = *search.largestFitting(0, last, hint);
-    fit.largest = search.trial(found);
-    if (found + 1 < kValueCount) fit.next = search.trial(found + 1);
+  // The smallest value may not fit where a larger one does (see note [the
+  // fit is exact]); the guess needs a bracket, the walk does not.
+  if (const std::optional<std::int64_t> last = search.lastWorthSearching()) {
+    std::int64_t hint = -1;
+    if (search.fits(*last)) {
+      hint = *last;
+    } else if (search.fits(0)) {
+      hint = search.guess(0, *last);
+    }
+    if (const std::optional<std::int64_t> found = search.largestFitting(0, *last, hint)) {
+      fit.largest = search.trial(*found);
+      if (*found + 1 < kValueCount) fit.next = search.trial(*found + 1);
+    }
   }
   fit.plansEvaluated = search.plans();
   return fit;

@@ -42,5 +42,7 @@ MemoryFit fitMemory(const DeckSettings& settings, std::int64_t budget);
 // the search covers (0 is the smallest), and how many there are; for tests.
 ScaleTrial scaleValue(std::int64_t index);
 std::int64_t scaleValueCount();
+// The position of the largest of them at most `multiplier` (0 below them all).
+std::int64_t scaleValueIndex(double multiplier);
 
 }  // namespace sizgen

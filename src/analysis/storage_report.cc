@@ -50,27 +50,27 @@ std::string bytesText(std::int64_t bytes) {
 
 // The header of a group's table and of its columns.
 void addGroupHeader(std::string& report, const Group& group) {
-  const std::string rows = group.firstRow == group.lastRow
-                               ? "row " + std::to_string(group.firstRow)
-                               : "rows " + std::to_string(group.firstRow) + "-" +
-                                     std::to_string(group.lastRow);
+  const std::string rows =
+      group.firstRow == group.lastRow
+          ? "row " + std::to_string(group.firstRow)
+          : "rows " + std::to_string(group.firstRow) + "-" + std::to_string(group.lastRow);
   addLine(report, std::string(trimmed(group.subroutine)) + " (" + rows + ")");
-  addLine(report, "  Row  Array   Block   List  Type              Extent   Dimension         Bytes");
+  addLine(report,
+          "  Row  Array   Block   List  Type              Extent   Dimension         Bytes");
 }
 
 void addArray(std::string& report, const PlannedArray& array) {
   const CatalogRow& row = catalogRow(array.row);
   addLine(report, "  " + right(array.row, 3) + "  " + left(trimmed(row.name), 6) + "  " +
                       left(row.block, 6) + "  " + right(array.list, 4) + "  " +
-                      left(declaredTypeName(array.typeCode), 12) + " " +
-                      right(array.extent, 11) + " " + right(array.dimension, 11) + " " +
-                      right(arrayBytes(array), 13));
+                      left(declaredTypeName(array.typeCode), 12) + " " + right(array.extent, 11) +
+                      " " + right(array.dimension, 11) + " " + right(arrayBytes(array), 13));
 }
 
 std::string percent(std::int64_t part, std::int64_t whole) {
   std::array<char, 16> text{};
-  const double share = whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole)
-                                 : 0.0;
+  const double share =
+      whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
   std::snprintf(text.data(), text.size(), "%.1f%%", share);
   return text.data();
 }
@@ -80,33 +80,35 @@ std::string percent(std::int64_t part, std::int64_t whole) {
 std::string bar(std::int64_t part, std::int64_t whole) {
   if (whole <= 0) return {};
   const std::int64_t columns = (part * kBarWidth * 2 + whole) / (whole * 2);
-  return std::string(static_cast<std::size_t>(columns), '#');
+  std::string bars(static_cast<std::size_t>(columns), '#');
+  return bars;
 }
 
 const Group& groupOf(int row) {
-  for (const Group& group : kGroups) {
-    if (row >= group.firstRow && row <= group.lastRow) return group;
-  }
-  return kGroups.back();
+  return *std::find_if(kGroups.begin(), kGroups.end(), [row](const Group& group) {
+    return row >= group.firstRow && row <= group.lastRow;
+  });
 }
 
 void addLargest(std::string& report, const RunPlan& plan, std::int64_t total) {
-  std::vector<const PlannedArray*> arrays;
-  for (const PlannedArray& array : plan.arrays) arrays.push_back(&array);
+  std::vector<const PlannedArray*> arrays(plan.arrays.size());
+  std::transform(plan.arrays.begin(), plan.arrays.end(), arrays.begin(),
+                 [](const PlannedArray& array) { return &array; });
   // The largest first; equal sizes in row order.
   std::stable_sort(arrays.begin(), arrays.end(), [](const PlannedArray* a, const PlannedArray* b) {
     return arrayBytes(*a) > arrayBytes(*b);
   });
   arrays.resize(std::min(arrays.size(), kLargestShown));
   addLine(report, "The " + std::to_string(arrays.size()) + " largest arrays");
-  addLine(report, "  Row  Array   Block   Group          Bytes  Share  (each # is 4% of the total)");
+  addLine(report,
+          "  Row  Array   Block   Group          Bytes  Share  (each # is 4% of the total)");
   for (const PlannedArray* array : arrays) {
     const CatalogRow& row = catalogRow(array->row);
     const std::int64_t bytes = arrayBytes(*array);
     addLine(report, "  " + right(array->row, 3) + "  " + left(trimmed(row.name), 6) + "  " +
-                        left(row.block, 6) + "  " + left(trimmed(groupOf(array->row).subroutine), 6) +
-                        " " + right(bytes, 13) + " " + right(percent(bytes, total), 6) + "  " +
-                        bar(bytes, total));
+                        left(row.block, 6) + "  " +
+                        left(trimmed(groupOf(array->row).subroutine), 6) + " " + right(bytes, 13) +
+                        " " + right(percent(bytes, total), 6) + "  " + bar(bytes, total));
   }
 }
 

@@ -47,20 +47,21 @@ std::string fitText(const MemoryFit& fit, std::int64_t budget) {
     const ScaleTrial& smallest = fit.smallest;
     throw Error("no SCALE card keeps the COMMON storage within " + bytesText(budget) +
                 (smallest.bytes ? ": even the smallest multiplier, which leaves every list it "
-                                      "scales at 1, needs " +
+                                  "scales at 1, needs " +
                                       bytesText(*smallest.bytes)
                                 : ": even with the smallest multiplier, " + smallest.error));
   }
-  std::string text = scaleCard(*fit.largest) + "\n" + "COMMON storage with this card: " +
-                     bytesText(*fit.largest->bytes) + ", within " + bytesText(budget) + "\n";
+  std::string text = scaleCard(*fit.largest) + "\n" +
+                     "COMMON storage with this card: " + bytesText(*fit.largest->bytes) +
+                     ", within " + bytesText(budget) + "\n";
   if (!fit.next) {
     text += "A larger multiplier gives the same storage: every list it scales is FIXED or 0.\n";
   } else if (fit.next->bytes) {
     text += "The next value the card can hold, " + fit.next->value + ", needs " +
             bytesText(*fit.next->bytes) + "\n";
   } else {
-    text += "The next value the card can hold, " + fit.next->value + ", fails: " +
-            fit.next->error + "\n";
+    text += "The next value the card can hold, " + fit.next->value + ", fails: " + fit.next->error +
+            "\n";
   }
   return text;
 }
