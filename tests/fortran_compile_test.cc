@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/cards.h"
+#include "support/object_symbols.h"
 #include "support/test_support.h"
 
 namespace sizgen {
@@ -29,6 +30,9 @@ using sizgen::testing::readFile;
 using sizgen::testing::runCommand;
 using sizgen::testing::runSizgenBinary;
 using sizgen::testing::shellQuote;
+using sizgen::testing::Symbol;
+using sizgen::testing::symbolName;
+using sizgen::testing::symbolsOf;
 using sizgen::testing::TempDir;
 using sizgen::testing::testDataPath;
 
@@ -238,38 +242,6 @@ std::vector<DeclaredBlock> declaredBlocks(const std::string& newmods) {
     }
   }
   return blocks;
-}
-
-struct Symbol {
-  char type;
-  std::optional<std::int64_t> size;  // none when nm shows no size
-};
-
-// Every symbol of an nm -S listing, by name.
-std::multimap<std::string, Symbol> symbolsOf(const std::string& listing) {
-  std::multimap<std::string, Symbol> symbols;
-  for (const std::string& line : linesOf(listing)) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    if (words.size() == 4) {
-      symbols.emplace(words[3], Symbol{words[2][0], std::stoll(words[1], nullptr, 16)});
-    } else if (words.size() == 3) {
-      symbols.emplace(words[2], Symbol{words[1][0], std::nullopt});
-    } else if (words.size() == 2) {  // undefined: no value
-      symbols.emplace(words[1], Symbol{words[0][0], std::nullopt});
-    } else {
-      ADD_FAILURE() << "nm line: " << line;
-    }
-  }
-  return symbols;
-}
-
-// gfortran's name of a block in the object file.
-std::string symbolName(const std::string& block) {
-  std::string name;
-  for (char c : block) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return name + "_";
 }
 
 // --- The dimensions worked out by hand -------------------------------------

@@ -8,17 +8,41 @@
 
 namespace sizgen {
 
-// The largest final multiplier that the SCALE card can hold for which the
-// deck's COMMON storage stays within a budget.
-struct MemoryFit {
-  std::string card;     // the SCALE card to put in the deck, 16 columns
-  double multiplier;    // the value the card is read as
-  std::int64_t bytes;   // the COMMON storage with that card
+// A SCALE card tried on the deck, and what it gives.
+struct ScaleTrial {
+  std::string value;                  // columns 9-16 as printed, without blanks: "3.4"
+  double multiplier = 0.0;            // the value the card reader reads from them
+  std::optional<std::int64_t> bytes;  // the COMMON storage; nothing when a size
+  std::string error;                  // is out of the 32-bit range, and then why
 };
 
-// The deck's own SCALE card is ignored; everything else is honoured.
-// Nothing when even the smallest positive multiplier the card can hold
-// does not fit.
-std::optional<MemoryFit> fitMemory(const DeckSettings& settings, std::int64_t budget);
+// The SCALE card as it goes in the deck: the keyword, then the value
+// right-justified in columns 9-16.
+std::string scaleCard(const ScaleTrial& trial);
+
+// The result of the search for the largest final multiplier that keeps the
+// deck's COMMON storage within a budget, among the values the SCALE card
+// can hold.  The deck's own SCALE card is ignored; everything else
+// (FIXED flags, DEFAULT, ROUND UP, ...) is honoured.
+struct MemoryFit {
+  std::optional<ScaleTrial> largest;  // nothing when no card fits
+  // The next larger value the card can hold, which does not fit; nothing
+  // when `largest` is the largest value searched (then no list depends on
+  // the multiplier) or nothing fits.
+  std::optional<ScaleTrial> next;
+  // The smallest value searched: every smaller positive multiplier gives
+  // the same storage.
+  ScaleTrial smallest;
+  int plansEvaluated = 0;  // for the tests of its cost
+};
+
+MemoryFit fitMemory(const DeckSettings& settings, std::int64_t budget);
+
+// The value the card holds at position `index` of the ordered values that
+// the search covers (0 is the smallest), and how many there are; for tests.
+ScaleTrial scaleValue(std::int64_t index);
+std::int64_t scaleValueCount();
+// The position of the largest of them at most `multiplier` (0 below them all).
+std::int64_t scaleValueIndex(double multiplier);
 
 }  // namespace sizgen

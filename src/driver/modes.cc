@@ -32,14 +32,38 @@ std::string checkLine(const RunPlan& plan) {
          ")\n";
 }
 
-// The lines of --fit.
-std::string fitText(const std::optional<MemoryFit>& fit, std::int64_t budget) {
-  if (!fit)
-    throw Error("no SCALE card keeps the COMMON storage within " + std::to_string(budget) +
-                " bytes (" + readableBytes(budget) + ")");
-  return fit->card + "\n" + "COMMON storage with this card: " + std::to_string(fit->bytes) +
-         " bytes (" + readableBytes(fit->bytes) + ") of " + std::to_string(budget) + " (" +
-         readableBytes(budget) + ")\n";
+// A byte count, with its binary unit from 1 KiB up: "4178088 bytes (4.0 MiB)".
+std::string bytesText(std::int64_t bytes) {
+  std::string text = std::to_string(bytes) + " bytes";
+  if (bytes >= 1024) text += " (" + readableBytes(bytes) + ")";
+  return text;
+}
+
+// The lines of --fit: the card, its storage and what the next value the
+// card can hold would need.  Nothing fits: an error that says what the
+// smallest multiplier gives.
+std::string fitText(const MemoryFit& fit, std::int64_t budget) {
+  if (!fit.largest) {
+    const ScaleTrial& smallest = fit.smallest;
+    throw Error("no SCALE card keeps the COMMON storage within " + bytesText(budget) +
+                (smallest.bytes ? ": even the smallest multiplier, which leaves every list it "
+                                  "scales at 1, needs " +
+                                      bytesText(*smallest.bytes)
+                                : ": even with the smallest multiplier, " + smallest.error));
+  }
+  std::string text = scaleCard(*fit.largest) + "\n" +
+                     "COMMON storage with this card: " + bytesText(*fit.largest->bytes) +
+                     ", within " + bytesText(budget) + "\n";
+  if (!fit.next) {
+    text += "A larger multiplier gives the same storage: every list it scales is FIXED or 0.\n";
+  } else if (fit.next->bytes) {
+    text += "The next value the card can hold, " + fit.next->value + ", needs " +
+            bytesText(*fit.next->bytes) + "\n";
+  } else {
+    text += "The next value the card can hold, " + fit.next->value + ", fails: " + fit.next->error +
+            "\n";
+  }
+  return text;
 }
 
 }  // namespace

@@ -1,0 +1,362 @@
+// --fit=SIZE prints the SCALE card with the largest multiplier that keeps
+// the COMMON storage within SIZE.  These tests put the printed card in the
+// deck and let the binary say what storage it gives, and what the next
+// larger value the card can hold gives.
+
+#include "analysis/memory_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "analysis/storage.h"
+#include "driver/run.h"
+#include "fortran/formatted_io.h"
+#include "sizing/run_planning.h"
+#include "support/cards.h"
+#include "support/test_support.h"
+
+namespace sizgen {
+namespace {
+
+using sizgen::testing::keywordCard;
+using sizgen::testing::linesOf;
+using sizgen::testing::listCard;
+using sizgen::testing::openForReading;
+using sizgen::testing::ProcessResult;
+using sizgen::testing::readTestData;
+using sizgen::testing::runSizgenBinary;
+using sizgen::testing::TempDir;
+
+// FIXED with flags for lists 1 to 30 in columns 11-70, two columns each.
+std::string fixedCard(const std::vector<int>& fixedLists) {
+  std::string card = "FIXED     " + std::string(60, ' ');
+  for (int k : fixedLists) card[static_cast<std::size_t>(10 + 2 * k - 1)] = '1';
+  return card + "\n";
+}
+
+std::vector<int> allListsBut(int kept) {
+  std::vector<int> lists;
+  for (int k = 1; k <= 30; ++k) {
+    if (k != kept) lists.push_back(k);
+  }
+  return lists;
+}
+
+std::string scaleCardWith(const std::string& value) {
+  return keywordCard("SCALE", value);
+}
+
+// `deck` with `card` (a line) after its keyword cards, before its first
+// list-size card: the deck ends with the fifth list-size card, and the
+// last SCALE card before that wins.
+std::string withCard(const std::string& deck, const std::string& card) {
+  std::string result;
+  bool placed = false;
+  for (const std::string& line : linesOf(deck)) {
+    const bool listCard = line.empty() || line[0] == ' ' || line[0] == '.' ||
+                          (line[0] >= '0' && line[0] <= '9') || line.rfind("BLANK", 0) == 0;
+    if (listCard && !placed) {
+      result += card;
+      placed = true;
+    }
+    result += line + "\n";
+  }
+  return placed ? result : result + card;
+}
+
+// The COMMON storage that --check reports for a deck; nothing when the
+// run fails.
+std::optional<std::int64_t> checkedBytes(const std::string& deck) {
+  TempDir dir;
+  ProcessResult result = runSizgenBinary(dir.path(), deck, {"--check"});
+  static const std::regex line(
+      R"(deck is sound: LTLABL = -?\d+ words, COMMON storage = (\d+) bytes .*\n)");
+  std::smatch m;
+  if (result.exitStatus != 0) return std::nullopt;
+  EXPECT_TRUE(std::regex_match(result.out, m, line)) << result.out;
+  return std::stoll(m[1]);
+}
+
+// The extent of CSTO (row 16), list 15 after its adjustments, from --report.
+std::int32_t list15Extent(const std::string& deck) {
+  TempDir dir;
+  ProcessResult result = runSizgenBinary(dir.path(), deck, {"--report"});
+  static const std::regex row(R"(   16  CSTO    C0B016    15  CHARACTER\*1 +(\d+) .*)");
+  for (const std::string& text : linesOf(result.out)) {
+    std::smatch m;
+    if (std::regex_match(text, m, row)) return std::stoi(m[1]);
+  }
+  ADD_FAILURE() << result.out << result.err;
+  return -1;
+}
+
+// The settings that `deck` records.
+DeckSettings settingsOf(std::string deck) {
+  std::FILE* file = openForReading(deck);
+  DeckSettings settings = readDeckSettings(file, "deck");
+  std::fclose(file);
+  return settings;
+}
+
+struct PrintedFit {
+  std::string card;
+  std::int64_t bytes;
+  std::string next;                       // the next value the card can hold
+  std::optional<std::int64_t> nextBytes;  // nothing when it fails
+};
+
+PrintedFit runFit(const std::string& deck, const std::string& size) {
+  TempDir dir;
+  ProcessResult result = runSizgenBinary(dir.path(), deck, {"--fit=" + size});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  std::vector<std::string> lines = linesOf(result.out);
+  EXPECT_EQ(lines.size(), 3u) << result.out;
+  if (lines.size() != 3) return {};
+  static const std::regex storage(
+      R"(COMMON storage with this card: (\d+) bytes.*, within \d+ bytes.*)");
+  static const std::regex next(
+      R"(The next value the card can hold, (\S+), (needs (\d+) bytes.*|fails: .*))");
+  std::smatch s;
+  std::smatch n;
+  EXPECT_TRUE(std::regex_match(lines[1], s, storage)) << lines[1];
+  EXPECT_TRUE(std::regex_match(lines[2], n, next)) << lines[2];
+  PrintedFit fit{lines[0], std::stoll(s[1]), n[1], std::nullopt};
+  if (n[3].matched) fit.nextBytes = std::stoll(n[3]);
+  return fit;
+}
+
+// The value after `value` among those with 7 significant digits, as the
+// card holds them from 1 to 9999999: one unit in the seventh digit.
+long double sevenDigitStep(long double value) {
+  return std::pow(10.0L, std::floor(std::log10(value)) - 6);
+}
+
+struct FitCase {
+  const char* name;
+  std::string deck;
+  const char* size;
+  std::int64_t budget;
+};
+
+std::vector<FitCase> fitCases() {
+  const std::string typical = readTestData("../examples/typical.deck");
+  return {
+      {"Typical4MiB", typical, "4MiB", 4194304},
+      {"Typical2MiB", typical, "2MiB", 2097152},
+      {"Typical100M", typical, "100M", 100000000},
+      {"Empty4MiB", "", "4194304", 4194304},
+      {"Empty1GiB", "", "1GiB", 1073741824},
+      {"Fixed", fixedCard({3, 13, 23, 28}) + keywordCard("DEFAULT", "2"), "3MiB", 3145728},
+      {"RoundUp", keywordCard("ROUND UP", "65536") + listCard({"", "", "", "", "", "", "900"}),
+       "20MiB", 20971520},
+      // List 56 falls as list 6 grows; after RAM TABLES JARRAY follows LTLABL.
+      {"NegativeNbhdsw", "RAM TABLES\n" + keywordCard("NBHDSW", "-100.0"), "2MiB", 2097152},
+      // Only list 6 moves, and list 56 = -1000 x L6 with it: LTLABL, and
+      // JARRAY after RAM TABLES, shrink as L6 grows until LTLABL is 0,
+      // then the storage grows again.  The smallest multiplier does not
+      // fit 2700000 bytes; larger ones do.
+      {"StorageFallsThenRises",
+       "RAM TABLES\n" + keywordCard("NBHDSW", "-1000.0") + fixedCard(allListsBut(6)) +
+           listCard({"", "", "", "", "", "1000"}),
+       "2700000", 2700000},
+      // The deck's own SCALE card is ignored.
+      {"OwnScaleIgnored", scaleCardWith("0.01") + typical, "4MiB", 4194304},
+  };
+}
+
+class FitThroughTheBinary : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(FitThroughTheBinary, TheCardFitsAndTheNextValueDoesNot) {
+  const FitCase& c = GetParam();
+  const PrintedFit fit = runFit(c.deck, c.size);
+  ASSERT_EQ(fit.card.size(), 16u) << fit.card;
+  ASSERT_EQ(fit.card.substr(0, 8), "SCALE   ");
+  // The last SCALE card wins: appended, it is the one in force.
+  std::optional<std::int64_t> bytes = checkedBytes(withCard(c.deck, fit.card + "\n"));
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(*bytes, fit.bytes);
+  EXPECT_LE(*bytes, c.budget);
+
+  // The next value: one unit more in the seventh significant digit.
+  const long double value = std::stold(fit.card.substr(8));
+  EXPECT_NEAR(static_cast<double>(std::stold(fit.next) - value),
+              static_cast<double>(sevenDigitStep(value)),
+              static_cast<double>(sevenDigitStep(value) / 1000))
+      << fit.card << " then " << fit.next;
+  std::optional<std::int64_t> nextBytes = checkedBytes(withCard(c.deck, scaleCardWith(fit.next)));
+  EXPECT_EQ(nextBytes, fit.nextBytes);
+  if (nextBytes) {
+    EXPECT_GT(*nextBytes, c.budget);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Decks, FitThroughTheBinary, ::testing::ValuesIn(fitCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Fit, TypicalDeckIn4MiBTakesThreeAndFourTenths) {
+  const PrintedFit fit = runFit(readTestData("../examples/typical.deck"), "4MiB");
+  EXPECT_EQ(fit.card, "SCALE        3.4");
+  EXPECT_EQ(fit.bytes, 4178088);
+  EXPECT_EQ(fit.next, "3.400001");
+  EXPECT_EQ(fit.nextBytes, 4202676);
+}
+
+// Only list 15 moves (every other list FIXED, list 31 stays 1 below a
+// multiplier of 0.1): the storage is a constant plus list 15 after its
+// adjustment, which is 4, 4, 8, 4, 8, 8, 12, 8, 12, 12 for resolved sizes
+// 1 to 10.  A larger multiplier can fit where a smaller one does not:
+// resolved 8 fits the constant + 8 where 7 does not.
+TEST(Fit, ListFifteenAdjustmentIsNotMonotone) {
+  const std::string deck =
+      fixedCard(allListsBut(15)) + "BLANK\n" + listCard({"", "", "", "", "1000"});
+  std::optional<std::int64_t> withFour = checkedBytes(withCard(deck, scaleCardWith("0.0045")));
+  ASSERT_TRUE(withFour.has_value());
+  ASSERT_EQ(list15Extent(withCard(deck, scaleCardWith("0.0045"))), 4);
+  const std::int64_t constant = *withFour - 4;
+  for (auto [extra, largestResolved] : {std::pair{8, 8}, std::pair{7, 4}, std::pair{12, 12}}) {
+    SCOPED_TRACE("budget constant + " + std::to_string(extra));
+    const PrintedFit fit = runFit(deck, std::to_string(constant + extra));
+    const std::int32_t extent = list15Extent(withCard(deck, fit.card + "\n"));
+    EXPECT_LE(extent, extra);
+    // The resolved size is the extent less the adjustment, read back from
+    // the next card: it resolves to one more and does not fit.
+    EXPECT_GT(list15Extent(withCard(deck, scaleCardWith(fit.next))), extra) << fit.card;
+    EXPECT_EQ(fit.bytes, constant + extent);
+    // Resolved 8 gives 8, resolved 12 gives 12; resolved 4 gives 4.
+    EXPECT_EQ(extent, largestResolved);
+  }
+}
+
+// The same in process for many budgets: with the constant + 4n bytes the
+// largest resolved list 15 that fits is 4n (4n - 1 adjusts to 4n + 4), up
+// to a multiplier of 0.1, where list 31 (CIDEAL, 80 bytes) leaves 1.
+TEST(Fit, EveryHoleOfListFifteenIsStepped) {
+  const DeckSettings settings =
+      settingsOf(fixedCard(allListsBut(15)) + "BLANK\n" + listCard({"", "", "", "", "1000"}));
+  DeckSettings four = settings;
+  four.KSCALE = 1;
+  four.FINMUL = 0.0045;
+  const RunPlan plan = planRun(four);
+  ASSERT_EQ(plan.resolved(15), 4);
+  const std::int64_t constant = totalBytes(plan) - 4;
+  for (std::int32_t extra = 4; extra <= 96; extra += 4) {
+    MemoryFit fit = fitMemory(settings, constant + extra);
+    ASSERT_TRUE(fit.largest.has_value()) << extra;
+    DeckSettings found = settings;
+    found.KSCALE = 1;
+    found.FINMUL = fit.largest->multiplier;
+    EXPECT_EQ(planRun(found).resolved(15), extra) << fit.largest->value;
+    EXPECT_EQ(*fit.largest->bytes, constant + extra);
+  }
+}
+
+TEST(Fit, NothingFitsSaysWhatTheSmallestMultiplierNeeds) {
+  std::optional<std::int64_t> floor = checkedBytes(scaleCardWith("1E-10"));
+  ASSERT_TRUE(floor.has_value());
+  TempDir dir;
+  ProcessResult result = runSizgenBinary(dir.path(), "", {"--fit=1000"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "sizgen: no SCALE card keeps the COMMON storage within 1000 bytes: even "
+            "the smallest multiplier, which leaves every list it scales at 1, needs " +
+                std::to_string(*floor) + " bytes (" + readableBytes(*floor) + ")\n");
+
+  // A default that overflows whatever the multiplier.
+  result = runSizgenBinary(dir.path(), keywordCard("DEFAULT", "1E9"), {"--fit=4GiB"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.err,
+            "sizgen: no SCALE card keeps the COMMON storage within 4294967296 bytes (4.0 GiB): "
+            "even with the smallest multiplier, list 1 (LSTDEF x DEFMUL) is out of the 32-bit "
+            "range\n");
+}
+
+// --- The values the card can hold -------------------------------------------
+
+TEST(ScaleValues, TheCardReaderReadsEachAsTheSearchDoes) {
+  const std::int64_t count = scaleValueCount();
+  std::vector<std::int64_t> indices;
+  for (std::int64_t i = 0; i < count; i += count / 997) indices.push_back(i);
+  // Around the ends of the decades too.
+  for (std::int64_t i = 0; i < count; ++i) {
+    if (i > 200) break;
+    indices.push_back(i);
+    indices.push_back(count - 1 - i);
+  }
+  double previous = 0;
+  std::int64_t previousIndex = -1;
+  for (std::int64_t i : indices) {
+    const ScaleTrial value = scaleValue(i);
+    const std::string card = scaleCard(value);
+    ASSERT_EQ(card.size(), 16u) << value.value;
+    std::array<double, 1> read{};
+    ASSERT_FALSE(fio::readRecord(card, "(8X,E8.0)", read).has_value()) << card;
+    EXPECT_EQ(read[0], value.multiplier) << card;
+    if (i == previousIndex + 1) {
+      EXPECT_GT(value.multiplier, previous) << card;
+    }
+    previous = value.multiplier;
+    previousIndex = i;
+  }
+  EXPECT_EQ(scaleValue(0).value, "1E-10");
+  EXPECT_EQ(scaleValue(count - 1).value, "999999+4");
+}
+
+TEST(ScaleValues, DecadesHaveTheMostDigitsEightColumnsHold) {
+  struct Expected {
+    double multiplier;
+    const char* text;
+  };
+  // The value at or below each multiplier, and its text.
+  for (auto [multiplier, text] : {Expected{3.4, "3.4"},
+                                  Expected{3.4000009, "3.4"},
+                                  Expected{0.00123456, "123456-8"},
+                                  Expected{0.0123456, ".0123456"},
+                                  Expected{0.1234567, ".1234567"},
+                                  Expected{0.5, "0.5"},
+                                  Expected{0.05, "0.05"},
+                                  Expected{2.0, "2.0"},
+                                  Expected{1234567.0, "1234567"},
+                                  Expected{12345678.0, "12345678"},
+                                  Expected{1.23456e8, "123456+3"},
+                                  Expected{1.2e9, "1.2E9"},
+                                  Expected{1.2345e-7, "1.2345-7"},
+                                  Expected{1.23456e-5, "1.2345-5"},
+                                  Expected{1.23456e-6, "1.2345-6"},
+                                  Expected{1.234567e-4, "123456-9"},
+                                  Expected{9.87654e-9, "9.8765-9"},
+                                  Expected{1.0e-4, "0.0001"},
+                                  Expected{1.0e-6, "0.000001"},
+                                  Expected{1.0e-7, ".0000001"},
+                                  Expected{1.0e-8, "1E-8"},
+                                  Expected{1.0e-12, "1E-10"},
+                                  Expected{1.0e12, "999999+4"}}) {
+    const ScaleTrial value = scaleValue(scaleValueIndex(multiplier));
+    EXPECT_EQ(value.value, text) << multiplier;
+    EXPECT_LE(value.value.size(), 8u);
+  }
+  EXPECT_EQ(scaleValueCount(), std::int64_t{6} * 90000 + std::int64_t{3} * 900000 +
+                                   std::int64_t{8} * 9000000 + 90000000 + std::int64_t{2} * 900000);
+}
+
+TEST(FitSearch, FewPlansForTheExampleDeck) {
+  const DeckSettings settings = settingsOf(readTestData("../examples/typical.deck"));
+  for (std::int64_t budget :
+       {std::int64_t{4194304}, std::int64_t{2097152}, std::int64_t{1} << 30}) {
+    MemoryFit fit = fitMemory(settings, budget);
+    ASSERT_TRUE(fit.largest.has_value());
+    EXPECT_LE(*fit.largest->bytes, budget);
+    EXPECT_LE(fit.plansEvaluated, 60) << budget;
+  }
+}
+
+}  // namespace
+}  // namespace sizgen
