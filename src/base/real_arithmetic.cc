@@ -14,17 +14,8 @@ std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r) {
   return truncateToInteger(static_cast<Extended>(n) * static_cast<Extended>(r));
 }
 
-std::int32_t stored(std::int64_t value, const std::string& what) {
-  if (value < std::numeric_limits<std::int32_t>::min() ||
-      value > std::numeric_limits<std::int32_t>::max()) {
-    throw Error(what + " is out of the 32-bit range");
-  }
-  return static_cast<std::int32_t>(value);
-}
-
-std::int32_t stored(std::optional<std::int32_t> value, const std::string& what) {
-  if (!value) throw Error(what + " is out of the 32-bit range");
-  return *value;
+void outOfRange(const std::string& what) {
+  throw Error(what + " is out of the 32-bit range");
 }
 
 }  // namespace sizgen

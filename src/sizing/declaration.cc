@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "model/catalog.h"
 #include "base/real_arithmetic.h"
+#include "model/catalog.h"
 
 namespace sizgen {
 
@@ -17,10 +17,11 @@ Declaration declaration(int i, std::int32_t size, std::int32_t NQUANT) {
     std::int64_t B = D * S;
     std::int64_t N = B / NQUANT + 1;
     std::int64_t rounded = N * NQUANT;
-    std::string what = "the dimension of row " + std::to_string(i) + " (" +
-                       std::string(row.name.substr(0, row.name.find_last_not_of(' ') + 1)) +
-                       " in " + std::string(row.block) + ") rounded to " + std::to_string(NQUANT) +
-                       " bytes";
+    auto what = [&] {
+      return "the dimension of row " + std::to_string(i) + " (" +
+             std::string(row.name.substr(0, row.name.find_last_not_of(' ') + 1)) + " in " +
+             std::string(row.block) + ") rounded to " + std::to_string(NQUANT) + " bytes";
+    };
     if (T == kCharacter6) {
       T = kCharacter1;
       D = stored(rounded, what);

@@ -18,8 +18,10 @@ std::string L(std::int32_t n) {
 // Adds `increment` to list k, a step of `kind`.
 void add(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t increment,
          ListStepKind kind) {
-  std::string formula = "L" + std::to_string(k) + " + " + std::to_string(increment);
-  storeStep(LSTNEW, history, k, stored(std::int64_t{LSTNEW(k)} + increment, list(k, formula)),
+  auto describe = [&] {
+    return list(k, "L" + std::to_string(k) + " + " + std::to_string(increment));
+  };
+  storeStep(LSTNEW, history, k, stored(std::int64_t{LSTNEW(k)} + increment, describe),
             {.kind = kind});
 }
 
@@ -64,14 +66,15 @@ ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {
   }
   for (std::size_t k = 1; k <= static_cast<std::size_t>(settings.NLISTS); ++k) {
     if (LSTNEW(k) == 0) {
-      storeStep(
-          LSTNEW, history, k,
-          stored(truncatedProduct(LSTDEF[k - 1], settings.DEFMUL), list(k, "LSTDEF x DEFMUL")),
-          {.kind = Kind::FromDefault, .a = LSTDEF[k - 1], .factor = settings.DEFMUL});
+      storeStep(LSTNEW, history, k,
+                stored(truncatedProduct(LSTDEF[k - 1], settings.DEFMUL),
+                       [k] { return list(k, "LSTDEF x DEFMUL"); }),
+                {.kind = Kind::FromDefault, .a = LSTDEF[k - 1], .factor = settings.DEFMUL});
     }
     if (settings.KSCALE == 1 && settings.LSTFIX(k) == 0) {
       storeStep(LSTNEW, history, k,
-                stored(truncatedProduct(LSTNEW(k), settings.FINMUL), list(k, "size x FINMUL")),
+                stored(truncatedProduct(LSTNEW(k), settings.FINMUL),
+                       [k] { return list(k, "size x FINMUL"); }),
                 {.kind = Kind::FinalMultiplier, .factor = settings.FINMUL});
     } else if (settings.KSCALE == 1) {
       storeStep(LSTNEW, history, k, LSTNEW(k), {.kind = Kind::FixedExempt});
@@ -122,7 +125,7 @@ void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& h
     }
     const std::int64_t a = LSTNEW(static_cast<std::size_t>(formula.a));
     const std::int64_t b = formula.b != 0 ? LSTNEW(static_cast<std::size_t>(formula.b)) : 0;
-    const std::string what = list(k, formulaText(formula));
+    auto what = [&] { return list(k, formulaText(formula)); };
     std::int32_t value = 0;
     switch (formula.shape) {
       case Shape::Scaled:
