@@ -41,15 +41,15 @@ std::string bytesText(std::int64_t bytes) {
 
 // The lines of --fit: the card, its storage and what the next value the
 // card can hold would need.  Nothing fits: an error that says what the
-// smallest multiplier gives.
+// smallest multiplier gives; a size out of range even then does not depend
+// on the multiplier, and is reported as a run reports it.
 std::string fitText(const MemoryFit& fit, std::int64_t budget) {
   if (!fit.largest) {
     const ScaleTrial& smallest = fit.smallest;
+    if (!smallest.bytes) throw Error(smallest.error);
     throw Error("no SCALE card keeps the COMMON storage within " + bytesText(budget) +
-                (smallest.bytes ? ": even the smallest multiplier, which leaves every list it "
-                                  "scales at 1, needs " +
-                                      bytesText(*smallest.bytes)
-                                : ": even with the smallest multiplier, " + smallest.error));
+                ": even the smallest multiplier, which leaves every list it scales at 1, needs " +
+                bytesText(*smallest.bytes));
   }
   std::string text = scaleCard(*fit.largest) + "\n" +
                      "COMMON storage with this card: " + bytesText(*fit.largest->bytes) +
