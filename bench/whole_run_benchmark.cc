@@ -128,6 +128,9 @@ void BaselineTypicalDeck(benchmark::State& state) {
 void Analysis(benchmark::State& state, const char* option) {
   run(state, SIZGEN_BINARY, typicalDeck(), option);
 }
+void AnalysisOfEmptyDeck(benchmark::State& state, const char* option) {
+  run(state, SIZGEN_BINARY, emptyDeck(), option);
+}
 void CommentCards(benchmark::State& state) {
   run(state, SIZGEN_BINARY, commentDeck(static_cast<int>(state.range(0))));
 }
@@ -146,6 +149,16 @@ BENCHMARK_CAPTURE(Analysis, json, "--json")
 BENCHMARK_CAPTURE(Analysis, explain_all, "--explain=all")
     ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 BENCHMARK_CAPTURE(Analysis, fit_4MiB, "--fit=4MiB")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, check, "--check")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, report, "--report")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, json, "--json")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, explain_all, "--explain=all")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, fit_4MiB, "--fit=4MiB")
     ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 // Ten times the cards should cost ten times the time: no quadratic step.
 BENCHMARK(CommentCards)

@@ -14,8 +14,9 @@
 namespace sizgen {
 namespace {
 
-// Enough to write a generated file in two or three calls.
-constexpr std::size_t kBufferSize = 8192;
+// One page: a generated file goes out in a few calls, and the buffer is
+// allocated once, at its full size, so that it never moves.
+constexpr std::size_t kBufferSize = 4096;
 
 }  // namespace
 
@@ -46,9 +47,10 @@ void FileSink::fail(const std::string& reason) const {
 
 void FileSink::write(std::string_view record) {
   written_ = true;
+  if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
+  if (buffer_.size() + record.size() + 1 > kBufferSize) flush();
   buffer_ += record;
   buffer_ += '\n';
-  if (buffer_.size() >= kBufferSize) flush();
 }
 
 void FileSink::flush() {

@@ -49,8 +49,10 @@ constexpr ftnint kTypeCharacter = 9;  // TYCHAR
 // file, so it is dropped before the marker is appended.
 constexpr char kEndMarker = '\001';
 
-// Far beyond the longest record the program writes (112 columns).
-constexpr ftnint kRecordLength = 512;
+// The longest record the program writes is an echo line of 112 columns;
+// libf2c pads every record to this length, so it is not much longer.  A
+// record that does not fit is refused (an internal error), never cut.
+constexpr ftnint kRecordLength = 128;
 // A list-directed write starts a new line beyond 80 columns in a file;
 // here that would be a second record, which is refused.
 constexpr ftnint kListRecordLength = 80;
