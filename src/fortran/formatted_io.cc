@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <numeric>
 #include <string>
 
@@ -75,10 +76,11 @@ bool isPlainSkip(std::string_view descriptor) {
 // `format` with a trailing nX dropped and the end marker appended.  The
 // FORMATs of the program end with an edit descriptor or a literal that
 // cannot be taken for an nX.
-std::string withEndMarker(std::string_view format) {
+// The result lives in `body`, reused from one WRITE to the next.
+void withEndMarker(std::string_view format, std::string& body) {
   if (format.size() < 2 || format.front() != '(' || format.back() != ')')
     throw InternalError("not a FORMAT: " + std::string(format));
-  std::string body(format.substr(0, format.size() - 1));
+  body.assign(format.substr(0, format.size() - 1));
   std::size_t start = body.find_last_of(",(") + 1;
   if (isPlainSkip(std::string_view(body).substr(start)))
     body.erase(body[start - 1] == ',' ? start - 1 : start);
@@ -86,7 +88,6 @@ std::string withEndMarker(std::string_view format) {
   body += "1H";
   body += kEndMarker;
   body += ')';
-  return body;
 }
 
 void transfer(const Item& item, std::string_view format) {
@@ -142,7 +143,8 @@ void checkOneRecord(std::string& buffer, std::size_t length, std::string_view fo
 template <class TransferItems>
 std::string writeRecord(std::string_view format, std::size_t itemCount, bool endsWithNumber,
                         TransferItems transferItems) {
-  std::string control = withEndMarker(format);
+  static std::string control;
+  withEndMarker(format, control);
   auto slashes = static_cast<std::size_t>(std::count(format.begin(), format.end(), '/'));
   std::string& buffer = recordBuffer<kRecordLength>(slashes + itemCount);
   const auto length = static_cast<std::size_t>(kRecordLength);
@@ -152,8 +154,9 @@ std::string writeRecord(std::string_view format, std::size_t itemCount, bool end
   check(e_wsfi(), format);
   checkOneRecord(buffer, length, format);
   std::string_view record(buffer.data(), length);
-  std::size_t end = record.rfind(kEndMarker);
-  if (end != std::string::npos) return std::string(record.substr(0, end));
+  // The marker is the last byte before the padding: searched from the end.
+  if (const void* end = ::memrchr(record.data(), kEndMarker, record.size()))
+    return std::string(record.data(), static_cast<const char*>(end));
   // The items ran out at a data edit descriptor, before the marker (the
   // last line of "(20I4)" holds 17 codes): the record ends with the last
   // item, a number, whose last character is never a blank.
