@@ -88,8 +88,8 @@ std::optional<std::int64_t> parseByteSize(std::string_view text) {
       {"MiB", std::int64_t{1} << 20},
       {"GiB", std::int64_t{1} << 30},
       {"K", 1000},
-      {"M", 1000 * 1000},
-      {"G", 1000 * 1000 * 1000},
+      {"M", std::int64_t{1000} * 1000},
+      {"G", std::int64_t{1000} * 1000 * 1000},
       {"", 1},
   }};
   std::size_t digits = 0;

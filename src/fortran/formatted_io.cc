@@ -156,7 +156,7 @@ std::string writeRecord(std::string_view format, std::size_t itemCount, bool end
   std::string_view record(buffer.data(), length);
   // The marker is the last byte before the padding: searched from the end.
   if (const void* end = ::memrchr(record.data(), kEndMarker, record.size()))
-    return std::string(record.data(), static_cast<const char*>(end));
+    return {record.data(), static_cast<const char*>(end)};
   // The items ran out at a data edit descriptor, before the marker (the
   // last line of "(20I4)" holds 17 codes): the record ends with the last
   // item, a number, whose last character is never a blank.

@@ -102,8 +102,7 @@ std::string listCardHint(std::string_view card) {
   std::size_t start = std::min(card.find_first_not_of(' '), card.size());
   std::string_view words = card.substr(start);
   auto hint = [&](std::string_view meant) {
-    return " (did you mean " + std::string(meant) +
-           (start > 0 ? ", starting in column 1?)" : "?)");
+    return " (did you mean " + std::string(meant) + (start > 0 ? ", starting in column 1?)" : "?)");
   };
   // A keyword in the wrong case or moved right, its blanks left out.
   for (const Keyword& keyword : kKeywords) {
@@ -121,8 +120,9 @@ std::string listCardHint(std::string_view card) {
       {"C ", "\"C \" for a comment"},
       {"BLANK ", "\"BLANK\""},
   }};
-  auto miss = std::find_if(kNearMisses.begin(), kNearMisses.end(),
-                           [&](const NearMiss& near) { return beginsWith(words, near.typed); });
+  const auto* miss =
+      std::find_if(kNearMisses.begin(), kNearMisses.end(),
+                   [&](const NearMiss& near) { return beginsWith(words, near.typed); });
   return miss != kNearMisses.end() ? hint(miss->meant) : std::string();
 }
 
