@@ -112,13 +112,20 @@ TEST(Documentation, ManualPageHelpAndReadmeAgree) {
   EXPECT_NE(manual.find("\"" + std::string(versionLine()) + "\""), std::string::npos);
 }
 
-TEST(Documentation, ManualPageExampleDeckRuns) {
+// The deck of the manual page's example that begins with `title`: the
+// lines between the .nf and .fi after it; empty when there is none.
+std::string manualPageDeck(const std::string& title) {
   const std::string manual = sourceFile("docs/sizgen.1");
-  std::size_t example = manual.find("A deck that doubles");
-  ASSERT_NE(example, std::string::npos);
+  std::size_t example = manual.find(title);
+  if (example == std::string::npos) return {};
   std::size_t begin = manual.find(".nf\n", example) + 4;
   std::size_t end = manual.find(".fi\n", begin);
-  std::string deck = manual.substr(begin, end - begin);
+  return manual.substr(begin, end - begin);
+}
+
+TEST(Documentation, ManualPageExampleDeckRuns) {
+  std::string deck = manualPageDeck("A deck that doubles");
+  ASSERT_NE(deck, "");
   EXPECT_NE(deck.find("ROUND UP    4096"), std::string::npos);
   TempDir dir;
   ProcessResult result = runSizgenBinary(dir.path(), deck);
@@ -131,12 +138,8 @@ TEST(Documentation, ManualPageExampleDeckRuns) {
 }
 
 TEST(Documentation, ManualPageFourthCardExampleSetsListsThirtyOneAndTwo) {
-  const std::string manual = sourceFile("docs/sizgen.1");
-  std::size_t example = manual.find("A deck with the optional fourth card");
-  ASSERT_NE(example, std::string::npos);
-  std::size_t begin = manual.find(".nf\n", example) + 4;
-  std::size_t end = manual.find(".fi\n", begin);
-  std::string deck = manual.substr(begin, end - begin);
+  std::string deck = manualPageDeck("A deck with the optional fourth card");
+  ASSERT_NE(deck, "");
   TempDir dir;
   ProcessResult result = runSizgenBinary(dir.path(), deck);
   EXPECT_EQ(result.exitStatus, 0) << result.err;

@@ -34,10 +34,6 @@ std::string real(double value) {
   return shown;
 }
 
-std::string trimmed(std::string_view name) {
-  return std::string(name.substr(0, name.find_last_not_of(' ') + 1));
-}
-
 // A card: "card 6 (2nd list-size card)", or for a keyword card "SCALE card 1".
 std::string cardName(const CardOrigin& origin) {
   if (origin.what.ends_with(" card")) {
@@ -94,25 +90,13 @@ const DerivedFormula& derivedFormula(std::size_t list) {
 // The formula with the operands' values: "3 x 252 + 2".
 std::string derivedValues(const DerivedFormula& formula, const ListStep& step,
                           const DeckSettings& settings) {
-  using Shape = DerivedFormula::Shape;
-  const std::string factor = formula.factor == 1 ? "" : number(formula.factor) + " x ";
-  switch (formula.shape) {
-    case Shape::Scaled:
-      return factor + number(step.a) + (formula.addend != 0 ? " + " + number(formula.addend) : "");
-    case Shape::SumWithShare:
-      return number(step.a) + " + " + factor + number(step.b) +
-             (formula.divisor != 1 ? " / " + number(formula.divisor) : "");
-    case Shape::Product:
-      return number(step.a) + " x " + number(step.b);
-    case Shape::RealScaled:
-      return number(step.a) + " x " + real(step.factor) + " (SCALE6, " +
-             keywordSource(settings.origins.SCALE6, "start-up value") + ")";
-  }
-  return {};
+  return formulaText(formula, number(step.a), number(step.b),
+                     real(step.factor) + " (SCALE6, " +
+                         keywordSource(settings.origins.SCALE6, "start-up value") + ")");
 }
 
 std::string groupName(int group) {
-  return trimmed(kGroups[static_cast<std::size_t>(group)].subroutine);
+  return std::string(trimmedName(kGroups[static_cast<std::size_t>(group)].subroutine));
 }
 
 // One line for one step of list k.
@@ -209,14 +193,6 @@ std::string groupLine(const std::vector<std::int32_t>& sizes) {
   return text;
 }
 
-std::string groupOfRow(int row) {
-  for (std::size_t g = 0; g < kGroups.size(); ++g) {
-    if (row >= kGroups[g].firstRow && row <= kGroups[g].lastRow)
-      return groupName(static_cast<int>(g));
-  }
-  throw InternalError("row " + number(row) + " is in no group");
-}
-
 // The arrays list k dimensions, one line each, and their total.
 std::string arrayLines(const RunPlan& plan, std::size_t k) {
   std::string text;
@@ -226,8 +202,9 @@ std::string arrayLines(const RunPlan& plan, std::size_t k) {
     if (static_cast<std::size_t>(array.list) != k) continue;
     const CatalogRow& row = catalogRow(array.row);
     const std::int64_t bytes = arrayBytes(array);
-    text += "  dimensions: row " + number(array.row) + " " + trimmed(row.name) + " in " +
-            std::string(row.block) + " (" + groupOfRow(array.row) + "), " +
+    text += "  dimensions: row " + number(array.row) + " " + std::string(trimmedName(row.name)) +
+            " in " + std::string(row.block) + " (" +
+            std::string(trimmedName(groupOfRow(array.row).subroutine)) + "), " +
             std::string(declaredTypeName(array.typeCode)) + " (" + number(array.dimension) + "), " +
             number(bytes) + " bytes";
     if (array.row <= kLastRoundedRow && plan.settings.NQUANT > 0) {

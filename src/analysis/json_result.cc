@@ -28,12 +28,6 @@ constexpr int kSchemaVersion = 1;
 // late steps set lists 71, 73 and 74 before later groups.
 constexpr std::array<std::int32_t, 5> kListsThatChange = {29, 71, 73, 74, 99};
 
-// A catalogue name or subroutine without its blank padding: "ROOT9".
-std::string trimmed(std::string_view padded) {
-  const std::size_t end = padded.find_last_not_of(' ');
-  return std::string(padded.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
-
 // A real of the deck as a JSON number.  JSON has no infinity, and a card
 // may give a value beyond the range of a double that the run never uses
 // (DEFAULT 1E999 when every list is given): it is written as the string
@@ -72,7 +66,7 @@ Json listsJson(const ListSizes& resolved) {
 Json groupJson(const RunPlan& plan, const PlannedGroup& planned) {
   const Group& group = *planned.group;
   Json json;
-  json["subroutine"] = trimmed(group.subroutine);
+  json["subroutine"] = trimmedName(group.subroutine);
   json["firstRow"] = group.firstRow;
   json["lastRow"] = group.lastRow;
   json["bytes"] = groupBytes(plan, group);
@@ -87,9 +81,9 @@ Json arrayJson(const PlannedArray& array, const Group& group) {
   const CatalogRow& row = catalogRow(array.row);
   Json json;
   json["row"] = array.row;
-  json["name"] = trimmed(row.name);
-  json["block"] = trimmed(row.block);
-  json["group"] = trimmed(group.subroutine);
+  json["name"] = trimmedName(row.name);
+  json["block"] = trimmedName(row.block);
+  json["group"] = trimmedName(group.subroutine);
   json["list"] = array.list;
   json["type"] = declaredTypeName(array.typeCode);
   json["extent"] = array.extent;
@@ -134,7 +128,7 @@ Json dimdefJson(const RunPlan& plan) {
     }
     Json chain;
     chain["nchain"] = planned.group->selector;
-    chain["subroutine"] = trimmed(planned.group->subroutine);
+    chain["subroutine"] = trimmedName(planned.group->subroutine);
     chain["pairs"] = pairs;
     chains.push_back(chain);
   }

@@ -42,6 +42,12 @@ std::int64_t labcomBytes(const RunPlan& plan) {
   return std::int64_t{plan.LTLABL} * 4;
 }
 
+std::string bytesText(std::int64_t bytes) {
+  std::string text = std::to_string(bytes) + " bytes";
+  if (bytes >= 1024 || bytes <= -1024) text += " (" + readableBytes(bytes) + ")";
+  return text;
+}
+
 std::string readableBytes(std::int64_t bytes) {
   static constexpr std::array<const char*, 4> kUnits = {"KiB", "MiB", "GiB", "TiB"};
   if (bytes > -1024 && bytes < 1024) return std::to_string(bytes) + " bytes";

@@ -42,6 +42,10 @@ std::int64_t totalBytes(const RunPlan& plan);
 // LABCOM's size in bytes: LTLABL INTEGER*4 words.
 std::int64_t labcomBytes(const RunPlan& plan);
 
+// A byte count, with its binary unit from 1 KiB up: "4178088 bytes (4.0
+// MiB)", "512 bytes".
+std::string bytesText(std::int64_t bytes);
+
 // A byte count in the largest binary unit that leaves at least 1, with one
 // decimal: "4.0 MiB", "697.2 KiB"; below 1024, "512 bytes".
 std::string readableBytes(std::int64_t bytes);

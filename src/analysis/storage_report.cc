@@ -31,21 +31,11 @@ std::string left(std::string_view text, std::size_t width) {
   return padded;
 }
 
-std::string_view trimmed(std::string_view name) {
-  return name.substr(0, name.find_last_not_of(' ') + 1);
-}
-
 // Every line of the report ends without blanks.
 void addLine(std::string& report, std::string line) {
   line.erase(line.find_last_not_of(' ') + 1);
   report += line;
   report += '\n';
-}
-
-std::string bytesText(std::int64_t bytes) {
-  std::string text = std::to_string(bytes) + " bytes";
-  if (bytes >= 1024 || bytes <= -1024) text += " (" + readableBytes(bytes) + ")";
-  return text;
 }
 
 // The header of a group's table and of its columns.
@@ -54,14 +44,14 @@ void addGroupHeader(std::string& report, const Group& group) {
       group.firstRow == group.lastRow
           ? "row " + std::to_string(group.firstRow)
           : "rows " + std::to_string(group.firstRow) + "-" + std::to_string(group.lastRow);
-  addLine(report, std::string(trimmed(group.subroutine)) + " (" + rows + ")");
+  addLine(report, std::string(trimmedName(group.subroutine)) + " (" + rows + ")");
   addLine(report,
           "  Row  Array   Block   List  Type              Extent   Dimension         Bytes");
 }
 
 void addArray(std::string& report, const PlannedArray& array) {
   const CatalogRow& row = catalogRow(array.row);
-  addLine(report, "  " + right(array.row, 3) + "  " + left(trimmed(row.name), 6) + "  " +
+  addLine(report, "  " + right(array.row, 3) + "  " + left(trimmedName(row.name), 6) + "  " +
                       left(row.block, 6) + "  " + right(array.list, 4) + "  " +
                       left(declaredTypeName(array.typeCode), 12) + " " + right(array.extent, 11) +
                       " " + right(array.dimension, 11) + " " + right(arrayBytes(array), 13));
@@ -84,12 +74,6 @@ std::string bar(std::int64_t part, std::int64_t whole) {
   return bars;
 }
 
-const Group& groupOf(int row) {
-  return *std::find_if(kGroups.begin(), kGroups.end(), [row](const Group& group) {
-    return row >= group.firstRow && row <= group.lastRow;
-  });
-}
-
 void addLargest(std::string& report, const RunPlan& plan, std::int64_t total) {
   std::vector<const PlannedArray*> arrays(plan.arrays.size());
   std::transform(plan.arrays.begin(), plan.arrays.end(), arrays.begin(),
@@ -105,9 +89,9 @@ void addLargest(std::string& report, const RunPlan& plan, std::int64_t total) {
   for (const PlannedArray* array : arrays) {
     const CatalogRow& row = catalogRow(array->row);
     const std::int64_t bytes = arrayBytes(*array);
-    addLine(report, "  " + right(array->row, 3) + "  " + left(trimmed(row.name), 6) + "  " +
+    addLine(report, "  " + right(array->row, 3) + "  " + left(trimmedName(row.name), 6) + "  " +
                         left(row.block, 6) + "  " +
-                        left(trimmed(groupOf(array->row).subroutine), 6) + " " + right(bytes, 13) +
+                        left(trimmedName(groupOfRow(array->row).subroutine), 6) + " " + right(bytes, 13) +
                         " " + right(percent(bytes, total), 6) + "  " + bar(bytes, total));
   }
 }
@@ -122,7 +106,7 @@ std::string storageReport(const RunPlan& plan) {
     addGroupHeader(report, group);
     for (int i = group.firstRow; i <= group.lastRow; ++i) addArray(report, plan.array(i));
     const int count = group.lastRow - group.firstRow + 1;
-    addLine(report, "  Total of " + std::string(trimmed(group.subroutine)) + ", " +
+    addLine(report, "  Total of " + std::string(trimmedName(group.subroutine)) + ", " +
                         std::to_string(count) + (count == 1 ? " array: " : " arrays: ") +
                         bytesText(groupBytes(plan, group)));
   }

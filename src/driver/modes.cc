@@ -28,15 +28,7 @@ void print(std::FILE* out, std::string_view text) {
 std::string checkLine(const RunPlan& plan) {
   const std::int64_t bytes = totalBytes(plan);
   return "deck is sound: LTLABL = " + std::to_string(plan.LTLABL) +
-         " words, COMMON storage = " + std::to_string(bytes) + " bytes (" + readableBytes(bytes) +
-         ")\n";
-}
-
-// A byte count, with its binary unit from 1 KiB up: "4178088 bytes (4.0 MiB)".
-std::string bytesText(std::int64_t bytes) {
-  std::string text = std::to_string(bytes) + " bytes";
-  if (bytes >= 1024) text += " (" + readableBytes(bytes) + ")";
-  return text;
+         " words, COMMON storage = " + bytesText(bytes) + "\n";
 }
 
 // The lines of --fit: the card, its storage and what the next value the

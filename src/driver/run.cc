@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "driver/distinct_outputs.h"
 #include "driver/listing.h"
@@ -58,11 +59,12 @@ void runSizgen(const RunIo& io) {
 
   // Resolve the list sizes and plan the whole run: a size out of range
   // stops it before anything is generated.
-  ListSizes lists = resolveCardLists(settings);
+  ListHistory history;
+  ListSizes lists = resolveCardLists(settings, history);
   writeRuleLine(listing);
-  lists = settleLists(settings, lists);
+  lists = settleLists(settings, lists, history);
   if (finalSizesShown(settings)) writeFinalListSizes(listing, lists);
-  const RunPlan plan = planRun(settings, lists);
+  const RunPlan plan = planRun(settings, lists, std::move(history));
 
   // Generate newmods.for, dimdef.for and debug.lis.
   writeModuleFile(plan, module);

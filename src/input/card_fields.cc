@@ -107,7 +107,7 @@ std::string listCardHint(std::string_view card) {
   // A keyword in the wrong case or moved right, its blanks left out.
   for (const Keyword& keyword : kKeywords) {
     if (keyword.kind == CardKind::Comment) continue;
-    std::string_view word = keyword.text.substr(0, keyword.text.find_last_not_of(' ') + 1);
+    std::string_view word = keywordName(keyword.kind);
     if (beginsWith(words, word)) return hint("\"" + std::string(word) + "\"");
   }
   // Near misses that no keyword spells.

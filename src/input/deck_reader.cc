@@ -31,26 +31,6 @@ constexpr int kFourthCard = 31;
 constexpr int kOffsetsCard = 41;
 constexpr int kDeckEnd = 51;
 
-// The names of the list-size cards in explanations, by their first list.
-struct ListCardName {
-  int firstList;
-  std::string_view name;  // cppcheck-suppress unusedStructMember ; read by listCardName
-};
-constexpr std::array<ListCardName, 5> kListCardNames = {{
-    {kFirstCard, "1st list-size card"},
-    {11, "2nd list-size card"},
-    {21, "3rd list-size card"},
-    {kFourthCard, "4th list-size card"},
-    {kOffsetsCard, "supplemental-offsets card"},
-}};
-
-std::string_view listCardName(int firstList) {
-  const auto* card =
-      std::find_if(kListCardNames.begin(), kListCardNames.end(),
-                   [firstList](const ListCardName& name) { return name.firstList == firstList; });
-  return card != kListCardNames.end() ? card->name : std::string_view();
-}
-
 enum class Next { ReadCard, DispatchAgain, EndDeck };
 
 class DeckReader {
@@ -84,13 +64,13 @@ class DeckReader {
         break;
       case CardKind::DefaultMultiplier:
         settings_.DEFMUL = readValue<double>(fields);
-        settings_.origins.DEFMUL = valueOrigin(fields, "DEFAULT");
+        settings_.origins.DEFMUL = valueOrigin(fields, keywordName(kind));
         echo(kind, {settings_.DEFMUL, card});
         break;
       case CardKind::FinalMultiplier:
         settings_.KSCALE = 1;
         settings_.FINMUL = readValue<double>(fields);
-        settings_.origins.FINMUL = valueOrigin(fields, "SCALE");
+        settings_.origins.FINMUL = valueOrigin(fields, keywordName(kind));
         echo(kind, {settings_.FINMUL, card});
         break;
       case CardKind::FixedLists: {
@@ -99,7 +79,7 @@ class DeckReader {
         for (std::size_t k = 1; k <= flags.size(); ++k) {
           settings_.LSTFIX(k) = flags[k - 1];
           settings_.origins.LSTFIX(k) =
-              fieldOrigin(fields, "FIXED", kFixedFlags, k - 1, flags[k - 1]);
+              fieldOrigin(fields, keywordName(kind), kFixedFlags, k - 1, flags[k - 1]);
         }
         break;
       }
@@ -107,23 +87,23 @@ class DeckReader {
         auto limit = readValue<std::int32_t>(fields);
         echo(kind, {limit, card});
         settings_.LSTNEW(31) = limit;
-        settings_.origins.LSTNEW(31) = valueOrigin(fields, "CARDS");
+        settings_.origins.LSTNEW(31) = valueOrigin(fields, keywordName(kind));
         settings_.origins.LSTNEW(31).value = limit;
         break;
       }
       case CardKind::List6Scale:
         settings_.SCALE6 = readValue<double>(fields);
-        settings_.origins.SCALE6 = valueOrigin(fields, "NBHDSW");
+        settings_.origins.SCALE6 = valueOrigin(fields, keywordName(kind));
         echo(kind, {settings_.SCALE6, card});
         break;
       case CardKind::RamTables:
         settings_.KRAMTB = 1;
-        settings_.origins.KRAMTB = {.card = cards_.lineNumber(), .what = "RAM TABLES"};
+        settings_.origins.KRAMTB = {.card = cards_.lineNumber(), .what = keywordName(kind)};
         break;
       case CardKind::Quantum: {
         auto quantum = readValue<std::int32_t>(fields);
         settings_.NQUANT = quantum < 1 ? kLargestQuantum : quantum;
-        settings_.origins.NQUANT = valueOrigin(fields, "ROUND UP");
+        settings_.origins.NQUANT = valueOrigin(fields, keywordName(kind));
         settings_.origins.NQUANT.value = quantum;
         echo(kind, {settings_.NQUANT, card});
         break;
@@ -204,7 +184,7 @@ class DeckReader {
     }
 
     auto origin = [&](std::size_t i) {
-      CardOrigin read = fieldOrigin(fields, listCardName(LFIRST_), kListFields, i, values[i]);
+      CardOrigin read = fieldOrigin(fields, listCard(LFIRST_).name, kListFields, i, values[i]);
       read.readAsReal = readAsReals;
       read.real = reals[i];
       return read;
@@ -228,9 +208,7 @@ class DeckReader {
   }
 
   void echoListSizeCard(const std::string& card) {
-    for (const ListCardEcho& line : kListCardEchoes) {
-      if (line.firstList == LFIRST_) listing_.write(fio::formatRecord(line.echoFormat, {card}));
-    }
+    listing_.write(fio::formatRecord(listCard(LFIRST_).echoFormat, {card}));
   }
 
   CardReader& cards_;

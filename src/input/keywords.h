@@ -40,20 +40,39 @@ inline constexpr std::array<Keyword, 8> kKeywords = {{
 }};
 // clang-format on
 
-// The echo FORMATs of the list-size cards, by the first list of the card
-// (41: the supplemental offsets).
-struct ListCardEcho {
+// The keyword of a kind of keyword card without its blanks ("SCALE"), as
+// explanations name the card.
+constexpr std::string_view keywordName(CardKind kind) {
+  for (const Keyword& keyword : kKeywords) {
+    if (keyword.kind == kind) return keyword.text.substr(0, keyword.text.find_last_not_of(' ') + 1);
+  }
+  return {};
+}
+
+// The list-size cards, by the first list of the card (41: the
+// supplemental offsets): how explanations name each, and the FORMAT of the
+// line that echoes it.
+struct ListCard {
   int firstList;
+  std::string_view name;
   std::string_view echoFormat;
 };
 // clang-format off
-inline constexpr std::array<ListCardEcho, 5> kListCardEchoes = {{
-    { 1, "(24H 1st card (Lists  1-10).,7X,1H1,A80)"},
-    {11, "(24H 2nd card (Lists 11-20).,7X,1H1,A80)"},
-    {21, "(24H 3rd card (Lists 21-29).,7X,1H1,A80)"},
-    {31, "(24H 4th card (Lists 31-32).,7X,1H1,A80)"},
-    {41, "(' Supplemental offsets.',9X,1H1,A80)"},
+inline constexpr std::array<ListCard, 5> kListCards = {{
+    { 1, "1st list-size card",        "(24H 1st card (Lists  1-10).,7X,1H1,A80)"},
+    {11, "2nd list-size card",        "(24H 2nd card (Lists 11-20).,7X,1H1,A80)"},
+    {21, "3rd list-size card",        "(24H 3rd card (Lists 21-29).,7X,1H1,A80)"},
+    {31, "4th list-size card",        "(24H 4th card (Lists 31-32).,7X,1H1,A80)"},
+    {41, "supplemental-offsets card", "(' Supplemental offsets.',9X,1H1,A80)"},
 }};
 // clang-format on
+
+// The list-size card whose first list is `firstList`.
+constexpr const ListCard& listCard(int firstList) {
+  for (const ListCard& card : kListCards) {
+    if (card.firstList == firstList) return card;
+  }
+  return kListCards.back();
+}
 
 }  // namespace sizgen

@@ -219,6 +219,11 @@ constexpr const CatalogRow& catalogRow(int i) {
   return ArrayCatalog[static_cast<std::size_t>(i - 1)];
 }
 
+// An array, block or subroutine name without its blank padding: "X", "ROOT9".
+constexpr std::string_view trimmedName(std::string_view name) {
+  return name.substr(0, name.find_last_not_of(' ') + 1);
+}
+
 constexpr std::int32_t implicitTypeCode(const CatalogRow& row) {
   return std::string_view("IJKLMN").find(row.name[0]) != std::string_view::npos ? kInteger4
                                                                                 : kReal8;
@@ -302,6 +307,14 @@ inline constexpr std::array<Group, 9> kGroups = {{
     {"ROOT28", 180, 180, 28, 99, LateStep::NeighbourList},
 }};
 // clang-format on
+
+// The group that generates `row`, 1 <= row <= 180.
+constexpr const Group& groupOfRow(int row) {
+  for (const Group& group : kGroups) {
+    if (row <= group.lastRow) return group;
+  }
+  return kGroups.back();
+}
 
 // Whether `row` of `group` is the first of its group to use its list (at
 // generation time); rows of other groups are never looked at.

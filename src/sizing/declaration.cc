@@ -19,7 +19,7 @@ Declaration declaration(int i, std::int32_t size, std::int32_t NQUANT) {
     std::int64_t rounded = N * NQUANT;
     auto what = [&] {
       return "the dimension of row " + std::to_string(i) + " (" +
-             std::string(row.name.substr(0, row.name.find_last_not_of(' ') + 1)) + " in " +
+             std::string(trimmedName(row.name)) + " in " +
              std::string(row.block) + ") rounded to " + std::to_string(NQUANT) + " bytes";
     };
     if (T == kCharacter6) {

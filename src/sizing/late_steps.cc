@@ -70,9 +70,4 @@ void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW
   }
 }
 
-void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW) {
-  ListHistory unused;
-  takeLateStep(step, settings, LSTNEW, unused, 0);
-}
-
 }  // namespace sizgen

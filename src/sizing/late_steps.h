@@ -34,10 +34,9 @@ SquareRootLists squareRootLists(const DeckSettings& settings);
 // it does not fit 32 bits.
 std::int32_t neighbourList(const DeckSettings& settings);
 
-// Takes `step` on LSTNEW; the first form records it in `history` as seen
-// first by kGroups[group].
+// Takes `step` on LSTNEW and records it in `history` as seen first by
+// kGroups[group].
 void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW,
                   ListHistory& history, int group);
-void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW);
 
 }  // namespace sizgen

@@ -38,22 +38,26 @@ void raiseTo(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_
 
 }  // namespace
 
-std::string formulaText(const DerivedFormula& formula) {
+std::string formulaText(const DerivedFormula& formula, const std::string& a, const std::string& b,
+                        const std::string& scale6) {
   using Shape = DerivedFormula::Shape;
   std::string factor = formula.factor == 1 ? "" : std::to_string(formula.factor) + " x ";
   switch (formula.shape) {
     case Shape::Scaled:
-      return factor + L(formula.a) +
-             (formula.addend != 0 ? " + " + std::to_string(formula.addend) : "");
+      return factor + a + (formula.addend != 0 ? " + " + std::to_string(formula.addend) : "");
     case Shape::SumWithShare:
-      return L(formula.a) + " + " + factor + L(formula.b) +
+      return a + " + " + factor + b +
              (formula.divisor != 1 ? " / " + std::to_string(formula.divisor) : "");
     case Shape::Product:
-      return L(formula.a) + " x " + L(formula.b);
+      return a + " x " + b;
     case Shape::RealScaled:
-      return L(formula.a) + " x SCALE6";
+      return a + " x " + scale6;
   }
   return {};
+}
+
+std::string formulaText(const DerivedFormula& formula) {
+  return formulaText(formula, L(formula.a), L(formula.b), "SCALE6");
 }
 
 ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {

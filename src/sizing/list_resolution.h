@@ -70,6 +70,10 @@ inline constexpr std::array<DerivedFormula, 23> kDerivedLists = {{
 
 // The formula as the user reads it, such as "L9 + 3 x L25 / 112".
 std::string formulaText(const DerivedFormula& formula);
+// The same with the operands written as given: the texts of La, Lb and
+// SCALE6, such as "75 + 3 x 400 / 112".
+std::string formulaText(const DerivedFormula& formula, const std::string& a, const std::string& b,
+                        const std::string& scale6);
 
 // Resolution pass over lists 1 to NLISTS: a list left at 0 takes its
 // default times DEFMUL; after a SCALE card every list not FIXED is

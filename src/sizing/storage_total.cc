@@ -47,9 +47,4 @@ DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSize
   return values;
 }
 
-DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW) {
-  ListHistory unused;
-  return modifyStep(MTOT, settings, LSTNEW, unused);
-}
-
 }  // namespace sizgen

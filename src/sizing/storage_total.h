@@ -21,9 +21,8 @@ std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW);
 // first supplemental offset and, after a RAM TABLES card, LTLABL as the
 // size of list 29.  Returns the values that debug.lis reports; LTLABL is
 // their totalAfter.
-// The first form records the changes of lists 99 and 29 in `history`.
+// The changes of lists 99 and 29 are recorded in `history`.
 DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW,
                        ListHistory& history);
-DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSizes& LSTNEW);
 
 }  // namespace sizgen
