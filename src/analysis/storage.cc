@@ -32,10 +32,9 @@ std::int64_t groupBytes(const RunPlan& plan, const Group& group) {
 }
 
 std::int64_t totalBytes(const RunPlan& plan) {
-  return std::accumulate(kGroups.begin(), kGroups.end(), std::int64_t{0},
-                         [&](std::int64_t bytes, const Group& group) {
-                           return bytes + groupBytes(plan, group);
-                         });
+  return std::accumulate(
+      kGroups.begin(), kGroups.end(), std::int64_t{0},
+      [&](std::int64_t bytes, const Group& group) { return bytes + groupBytes(plan, group); });
 }
 
 std::int64_t labcomBytes(const RunPlan& plan) {

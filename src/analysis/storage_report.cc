@@ -91,8 +91,9 @@ void addLargest(std::string& report, const RunPlan& plan, std::int64_t total) {
     const std::int64_t bytes = arrayBytes(*array);
     addLine(report, "  " + right(array->row, 3) + "  " + left(trimmedName(row.name), 6) + "  " +
                         left(row.block, 6) + "  " +
-                        left(trimmedName(groupOfRow(array->row).subroutine), 6) + " " + right(bytes, 13) +
-                        " " + right(percent(bytes, total), 6) + "  " + bar(bytes, total));
+                        left(trimmedName(groupOfRow(array->row).subroutine), 6) + " " +
+                        right(bytes, 13) + " " + right(percent(bytes, total), 6) + "  " +
+                        bar(bytes, total));
   }
 }
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <charconv>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -165,9 +165,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         if (!setMode(Mode::Fit)) return result;
         std::optional<std::int64_t> bytes = parseByteSize(optarg);
         if (!bytes || *bytes == 0)
-          return fail("--fit takes a size in bytes greater than 0, optionally with K, M, G "
-                      "(powers of 1000) or KiB, MiB, GiB (powers of 1024), not " +
-                      quoted(optarg));
+          return fail(
+              "--fit takes a size in bytes greater than 0, optionally with K, M, G "
+              "(powers of 1000) or KiB, MiB, GiB (powers of 1024), not " +
+              quoted(optarg));
         options.fitBytes = *bytes;
         break;
       }
@@ -180,8 +181,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
       case ':':
         return fail("option " + quoted(word.substr(0, word.find('='))) + " needs a value");
       default:
-        if (word.starts_with("--") && word.find('=') != std::string_view::npos &&
-            optopt != 0)
+        if (word.starts_with("--") && word.find('=') != std::string_view::npos && optopt != 0)
           return fail("option " + quoted(word.substr(0, word.find('='))) + " takes no value");
         return fail("unknown option " + quoted(word));
     }

@@ -15,8 +15,8 @@ void writeTypeCodes(Sink& listing, std::span<const std::int32_t> codes) {
   constexpr std::size_t kCodesPerLine = 20;
   listing.write(fio::listRecord({" Following are  KBLTYP(1:177):"}));
   for (std::size_t first = 0; first < codes.size(); first += kCodesPerLine)
-    listing.write(fio::formatRecord("(20I4)", codes.subspan(first).first(
-                                                  std::min(kCodesPerLine, codes.size() - first))));
+    listing.write(fio::formatRecord(
+        "(20I4)", codes.subspan(first).first(std::min(kCodesPerLine, codes.size() - first))));
 }
 
 void writeRuler(Sink& listing) {
@@ -36,10 +36,8 @@ void writeFinalListSizes(Sink& listing, const ListSizes& LSTNEW) {
     std::size_t firstList;
   };
   static constexpr Line kLines[] = {
-      {"('   Final List Sizes  1-10 =',10I7)", 1},
-      {"('   Final List Sizes 11-20 =',10I7)", 11},
-      {"('   Final List Sizes 21-30 =',10I7)", 21},
-      {"('   Final List Sizes 51-60 =',10I7)", 51},
+      {"('   Final List Sizes  1-10 =',10I7)", 1},  {"('   Final List Sizes 11-20 =',10I7)", 11},
+      {"('   Final List Sizes 21-30 =',10I7)", 21}, {"('   Final List Sizes 51-60 =',10I7)", 51},
       {"('   Final List Sizes 61-70 =',10I7)", 61},
   };
   for (const Line& line : kLines)

@@ -62,8 +62,8 @@ std::string fitText(const MemoryFit& fit, std::int64_t budget) {
 // out of line: its plan and settings take some 20 KB of stack, which a run
 // (whose own plan is deeper down) should not touch as well; every page of
 // stack first touched costs a run as much as formatting a dozen lines.
-[[gnu::noinline]] void analyse(const Options& options, std::FILE* deck,
-                               const std::string& deckName, std::FILE* out) {
+[[gnu::noinline]] void analyse(const Options& options, std::FILE* deck, const std::string& deckName,
+                               std::FILE* out) {
   const DeckSettings settings = readDeckSettings(deck, deckName);
   if (options.mode == Mode::Fit) {
     print(out, fitText(fitMemory(settings, options.fitBytes), options.fitBytes));
@@ -90,8 +90,7 @@ std::string fitText(const MemoryFit& fit, std::int64_t budget) {
 
 }  // namespace
 
-void runMode(const Options& options, std::FILE* deck, const std::string& deckName,
-             std::FILE* out) {
+void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out) {
   if (options.mode != Mode::Run) return analyse(options, deck, deckName, out);
   StreamSink listing(out, "standard output");
   DirectoryFiles files(options.outputDirectory);

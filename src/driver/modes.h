@@ -10,7 +10,6 @@ namespace sizgen {
 // Does what `options` ask for with `deck` as the card deck: a run, or an
 // analysis printed on `out` that writes and creates no file.  Throws
 // sizgen::Error when the deck cannot be processed.
-void runMode(const Options& options, std::FILE* deck, const std::string& deckName,
-             std::FILE* out);
+void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out);
 
 }  // namespace sizgen

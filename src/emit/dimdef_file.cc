@@ -14,8 +14,7 @@ namespace {
 constexpr std::string_view kSizeFormat = "(6X,6HLSIZE(,I2,4H)  =,I8,54X)";
 constexpr std::string_view kPairSizeFormat = "(6X,6HLSIZE(,I2,4H)  =,I8,56X)";
 
-void writeSize(Sink& dimdef, std::string_view format, std::int32_t subscript,
-               std::int32_t value) {
+void writeSize(Sink& dimdef, std::string_view format, std::int32_t subscript, std::int32_t value) {
   // see note [numbers wider than their field]
   dimdef.write(fio::formatRecord(widenedToFit(format, "I8", value), {subscript, value}));
 }

@@ -26,8 +26,7 @@ void writeDeclaration(const PlannedArray& array, Sink& module) {
 void writeModuleFile(const RunPlan& plan, Sink& module) {
   for (const PlannedGroup& planned : plan.groups) {
     const Group& group = *planned.group;
-    module.write(
-        fio::formatRecord("(6X,17HSUBROUTINE " + std::string(group.subroutine) + ",57X)"));
+    module.write(fio::formatRecord("(6X,17HSUBROUTINE " + std::string(group.subroutine) + ",57X)"));
     module.write(fio::formatRecord(kImplicitFormat));
     for (int i = group.firstRow; i <= group.lastRow; ++i) writeDeclaration(plan.array(i), module);
     module.write(fio::formatRecord(kEndFormat));

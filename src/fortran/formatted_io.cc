@@ -59,8 +59,8 @@ constexpr ftnint kRecordLength = 128;
 constexpr ftnint kListRecordLength = 80;
 
 [[noreturn]] void fault(std::string_view format, integer status) {
-  throw InternalError("libf2c refused the write with FORMAT " + std::string(format) +
-                      " (error " + std::to_string(status) + ")");
+  throw InternalError("libf2c refused the write with FORMAT " + std::string(format) + " (error " +
+                      std::to_string(status) + ")");
 }
 
 void check(integer status, std::string_view format) {
@@ -183,8 +183,8 @@ std::optional<std::size_t> readItems(std::string_view record, std::string_view f
 }  // namespace
 
 std::string formatRecord(std::string_view format, std::initializer_list<Item> items) {
-  bool endsWithNumber = items.size() > 0 && std::data(items)[items.size() - 1].kind() !=
-                                                Item::Kind::Text;
+  bool endsWithNumber =
+      items.size() > 0 && std::data(items)[items.size() - 1].kind() != Item::Kind::Text;
   return writeRecord(format, items.size(), endsWithNumber, [&] {
     for (const Item& item : items) transfer(item, format);
   });

@@ -19,8 +19,8 @@ Declaration declaration(int i, std::int32_t size, std::int32_t NQUANT) {
     std::int64_t rounded = N * NQUANT;
     auto what = [&] {
       return "the dimension of row " + std::to_string(i) + " (" +
-             std::string(trimmedName(row.name)) + " in " +
-             std::string(row.block) + ") rounded to " + std::to_string(NQUANT) + " bytes";
+             std::string(trimmedName(row.name)) + " in " + std::string(row.block) +
+             ") rounded to " + std::to_string(NQUANT) + " bytes";
     };
     if (T == kCharacter6) {
       T = kCharacter1;

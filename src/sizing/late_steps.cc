@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "model/catalog.h"
 #include "base/real_arithmetic.h"
+#include "model/catalog.h"
 
 namespace sizgen {
 
