@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -43,10 +44,10 @@ inline constexpr std::array<Keyword, 8> kKeywords = {{
 // The keyword of a kind of keyword card without its blanks ("SCALE"), as
 // explanations name the card.
 constexpr std::string_view keywordName(CardKind kind) {
-  for (const Keyword& keyword : kKeywords) {
-    if (keyword.kind == kind) return keyword.text.substr(0, keyword.text.find_last_not_of(' ') + 1);
-  }
-  return {};
+  const auto* keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
+                                     [kind](const Keyword& k) { return k.kind == kind; });
+  if (keyword == kKeywords.end()) return {};
+  return keyword->text.substr(0, keyword->text.find_last_not_of(' ') + 1);
 }
 
 // The list-size cards, by the first list of the card (41: the
@@ -69,10 +70,10 @@ inline constexpr std::array<ListCard, 5> kListCards = {{
 
 // The list-size card whose first list is `firstList`.
 constexpr const ListCard& listCard(int firstList) {
-  for (const ListCard& card : kListCards) {
-    if (card.firstList == firstList) return card;
-  }
-  return kListCards.back();
+  const auto* card =
+      std::find_if(kListCards.begin(), kListCards.end(),
+                   [firstList](const ListCard& c) { return c.firstList == firstList; });
+  return card != kListCards.end() ? *card : kListCards.back();
 }
 
 }  // namespace sizgen

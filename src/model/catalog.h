@@ -4,6 +4,7 @@
 // its own and dimensioned by a numbered list, and the nine groups in which
 // they are generated.  Rows are numbered 1 to 180 as in the host program.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -310,10 +311,9 @@ inline constexpr std::array<Group, 9> kGroups = {{
 
 // The group that generates `row`, 1 <= row <= 180.
 constexpr const Group& groupOfRow(int row) {
-  for (const Group& group : kGroups) {
-    if (row <= group.lastRow) return group;
-  }
-  return kGroups.back();
+  const auto* group = std::find_if(kGroups.begin(), kGroups.end(),
+                                   [row](const Group& g) { return row <= g.lastRow; });
+  return group != kGroups.end() ? *group : kGroups.back();
 }
 
 // Whether `row` of `group` is the first of its group to use its list (at
