@@ -32,7 +32,7 @@ using testing::threeEmptyEchoes;
 // What reading one deck left behind.
 struct DeckRun {
   DeckSettings settings;
-  ListSizes LSTNEW;
+  FortranArray<Recorded<std::int32_t>, kCardLists> LSTNEW;
   std::string listing;  // the echo lines
   std::string error;    // the message of the sizgen::Error, empty when the deck was read
 };
@@ -107,7 +107,7 @@ TEST(DeckReader, EmptyDeckKeepsEveryInitialValue) {
   EXPECT_EQ(run.settings.NLISTS, 31);
   for (std::size_t k = 1; k <= 32; ++k) EXPECT_EQ(run.settings.LSTFIX(k), 0) << k;
   for (std::size_t k = 1; k <= 7; ++k) EXPECT_EQ(run.settings.LSTSUP(k), 70000) << k;
-  for (std::size_t k = 1; k <= 99; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
+  for (std::size_t k = 1; k <= kCardLists; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
 }
 
 TEST(DeckReader, CommentCardsAreEchoedAndIgnored) {
@@ -226,7 +226,7 @@ TEST(DeckReader, ListSizeCardsFillListsOneToThirty) {
   for (std::size_t k = 16; k <= 20; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
   // The third card fills lists 21 to 30 although its echo says 21-29.
   for (std::size_t k = 21; k <= 30; ++k) EXPECT_EQ(run.LSTNEW(k), static_cast<int>(180 + k)) << k;
-  for (std::size_t k = 31; k <= 99; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
+  for (std::size_t k = 31; k <= kCardLists; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
   EXPECT_EQ(run.settings.DEFMUL, 2.0);
   EXPECT_EQ(run.settings.NLISTS, 31);
   for (std::size_t k = 1; k <= 7; ++k) EXPECT_EQ(run.settings.LSTSUP(k), 70000) << k;

@@ -293,7 +293,7 @@ TEST(ScaleValues, TheCardReaderReadsEachAsTheSearchDoes) {
   double previous = 0;
   std::int64_t previousIndex = -1;
   for (std::int64_t i : indices) {
-    const ScaleTrial value = scaleValue(i);
+    const ScaleValue value = scaleValue(i);
     const std::string card = scaleCard(value);
     ASSERT_EQ(card.size(), 16u) << value.value;
     std::array<double, 1> read{};
@@ -338,7 +338,7 @@ TEST(ScaleValues, DecadesHaveTheMostDigitsEightColumnsHold) {
                                   Expected{1.0e-8, "1E-8"},
                                   Expected{1.0e-12, "1E-10"},
                                   Expected{1.0e12, "999999+4"}}) {
-    const ScaleTrial value = scaleValue(scaleValueIndex(multiplier));
+    const ScaleValue value = scaleValue(scaleValueIndex(multiplier));
     EXPECT_EQ(value.value, text) << multiplier;
     EXPECT_LE(value.value.size(), 8u);
   }
