@@ -63,7 +63,8 @@ std::string keywordSource(const CardOrigin& origin, std::string_view none) {
 // LSTSUP(i) and where it came from: "LSTSUP(2) 70000 (start-up value)",
 // "LSTSUP(1) 80000 from card 9 (supplemental-offsets card), field 1,
 // columns 1-8: 0, less than 1".
-std::string offset(const DeckSettings& settings, std::size_t i) {
+std::string offset(const DeckSettings& settings, std::int32_t index) {
+  const auto i = static_cast<std::size_t>(index);
   const CardOrigin& origin = settings.LSTSUP(i).origin;
   std::string text =
       "LSTSUP(" + number(static_cast<std::int64_t>(i)) + ") " + number(settings.LSTSUP(i));
@@ -144,20 +145,21 @@ class StepLine {
   std::string operator()(const step::DerivedWhenL11IsOne& rule) const {
     return "L11 is 1: " + after_ + " instead of " + formulaText(*rule.formula);
   }
-  std::string operator()(const step::FirstOffset& /*rule*/) const {
-    return late_ + "the first supplemental offset " + offset(settings_, 1) + ": " + after_;
+  std::string operator()(const step::FirstOffset& rule) const {
+    return late_ + "the first supplemental offset " + offset(settings_, rule.offset) + ": " +
+           after_;
   }
   std::string operator()(const step::RamTables& /*rule*/) const {
     return late_ + "LTLABL, after " + place(settings_.KRAMTB.origin) + ": " + after_;
   }
   std::string operator()(const step::PlotList& rule) const {
-    return late_ + offset(settings_, 2) + (settings_.LSTSUP(2).origin.card != 0 ? "," : "") +
+    return late_ + offset(settings_, rule.offset) +
+           (settings_.LSTSUP(static_cast<std::size_t>(rule.offset)).origin.card != 0 ? "," : "") +
            (rule.aboveFloor ? " is greater than " : " is not greater than ") + number(rule.floor) +
            ": " + after_;
   }
   std::string operator()(const step::SquareRootRule& rule) const {
-    std::string line = late_ + "square-root rule on " +
-                       offset(settings_, static_cast<std::size_t>(rule.offset)) + ": root " +
+    std::string line = late_ + "square-root rule on " + offset(settings_, rule.offset) + ": root " +
                        number(rule.root) + ", x 0.98 = " + number(rule.reduced);
     if (rule.raised) line += ", at least " + number(rule.minimum);
     line += ", even: " + number(rule.even);

@@ -67,13 +67,16 @@ struct Derived {
 struct DerivedWhenL11IsOne {
   const DerivedFormula* formula;
 };
-// List 99 = LSTSUP(1) in the modify step.
-struct FirstOffset {};
+// List 99 = the supplemental offset LSTSUP(offset) in the modify step.
+struct FirstOffset {
+  std::int32_t offset;
+};
 // List 29 = LTLABL in the modify step, after a RAM TABLES card.
 struct RamTables {};
-// List 71 before ROOT23: LSTSUP(2) when it is above `floor`, else `floor`.
+// List 71 before ROOT23: the supplemental offset LSTSUP(offset) when it
+// is above `floor`, else `floor`.
 struct PlotList {
-  std::int32_t LSTSUP2;
+  std::int32_t offset;
   std::int32_t floor;
   bool aboveFloor;
 };

@@ -8,11 +8,12 @@
 namespace sizgen {
 
 std::int32_t supplementalList(const DeckSettings& settings) {
-  return settings.LSTSUP(1);
+  return settings.LSTSUP(kSupplementalListOffset);
 }
 
 std::int32_t plotList(const DeckSettings& settings) {
-  return settings.LSTSUP(2) > kPlotListFloor ? settings.LSTSUP(2).value : kPlotListFloor;
+  const std::int32_t offset = settings.LSTSUP(kPlotListOffset);
+  return offset > kPlotListFloor ? offset : kPlotListFloor;
 }
 
 SquareRootLists squareRootLists(const DeckSettings& settings) {
@@ -50,8 +51,7 @@ void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW
     case LateStep::PlotList: {
       const std::int32_t list71 = plotList(settings);
       storeStep(LSTNEW, history, 71, list71,
-                step::PlotList{settings.LSTSUP(2), kPlotListFloor, list71 != kPlotListFloor},
-                group);
+                step::PlotList{kPlotListOffset, kPlotListFloor, list71 != kPlotListFloor}, group);
       break;
     }
     case LateStep::SquareRootLists: {

@@ -13,6 +13,7 @@ namespace sizgen {
 // Each returns the new size; the generation walk stores it at its point.
 
 // LSTNEW(99), before DIMDEF: the first supplemental offset.
+inline constexpr std::int32_t kSupplementalListOffset = 1;
 std::int32_t supplementalList(const DeckSettings& settings);
 
 // The lists that the steps between groups may set, so that they are not
@@ -23,6 +24,7 @@ inline constexpr std::array<std::int32_t, 5> kListsSetBetweenGroups = {29, 71, 7
                                                                        kSupplementalList};
 
 // LSTNEW(71) before ROOT23: LSTSUP(2) when it is greater than 500, else 500.
+inline constexpr std::int32_t kPlotListOffset = 2;
 inline constexpr std::int32_t kPlotListFloor = 500;
 std::int32_t plotList(const DeckSettings& settings);
 

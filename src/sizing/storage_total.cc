@@ -36,8 +36,8 @@ DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSize
   values.list1 = LSTNEW(1);
   values.list7 = LSTNEW(7);
   values.totalAfter = adjustedTotal(MTOT, LSTNEW);
-  storeStep(LSTNEW, history, kSupplementalList, supplementalList(settings), step::FirstOffset{},
-            kNextGroup);
+  storeStep(LSTNEW, history, kSupplementalList, supplementalList(settings),
+            step::FirstOffset{kSupplementalListOffset}, kNextGroup);
   values.list29Before = LSTNEW(29);
   if (settings.KRAMTB == 1) {
     storeStep(LSTNEW, history, 29, values.totalAfter, step::RamTables{}, kNextGroup);
