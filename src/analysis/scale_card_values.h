@@ -22,6 +22,6 @@ std::int64_t scaleValueIndex(double multiplier);
 
 // The SCALE card as it goes in the deck: the keyword, then the value
 // right-justified in columns 9-16.
-std::string scaleCard(const ScaleValue& value);
+std::string scaleCard(const ScaleValue& card);
 
 }  // namespace sizgen

@@ -36,10 +36,10 @@ struct Recorded {
   CardOrigin origin;
 
   Recorded() = default;
-  // NOLINTNEXTLINE(google-explicit-constructor, hicpp-explicit-conversions)
+  // Implicit both ways: a setting is read and set as its value.
+  // cppcheck-suppress noExplicitConstructor
   Recorded(T given) : value(given) {}
   Recorded(T given, const CardOrigin& from) : value(given), origin(from) {}
-  // NOLINTNEXTLINE(google-explicit-constructor, hicpp-explicit-conversions)
   operator const T&() const { return value; }
 };
 
