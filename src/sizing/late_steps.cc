@@ -56,8 +56,14 @@ void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW
     }
     case LateStep::SquareRootLists: {
       const SquareRootLists lists = squareRootLists(settings);
-      step::SquareRootRule rule = {lists.offset, lists.V,      lists.root,   lists.reduced,
-                                   kRootFloor,   lists.raised, lists.list71, false};
+      step::SquareRootRule rule = {.offset = lists.offset,
+                                   .V = lists.V,
+                                   .root = lists.root,
+                                   .reduced = lists.reduced,
+                                   .minimum = kRootFloor,
+                                   .raised = lists.raised,
+                                   .even = lists.list71,
+                                   .plusOne = false};
       storeStep(LSTNEW, history, 71, lists.list71, rule, group);
       rule.plusOne = true;
       storeStep(LSTNEW, history, 73, lists.list73, rule, group);
