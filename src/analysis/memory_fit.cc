@@ -51,7 +51,7 @@ class FitSearch {
   int plans() const { return plans_; }
 
  private:
-  std::optional<std::int64_t> cardListBytes(std::int64_t index) const;
+  std::optional<std::int64_t> resolvedBytes(std::int64_t index) const;
   bool beyondBudget(std::int64_t lo, std::int64_t hi);
 
   const DeckSettings& settings_;
@@ -77,7 +77,7 @@ const ScaleTrial& FitSearch::trial(std::int64_t index) {
 // A lower bound of the storage that needs no whole plan: the arrays at
 // the sizes the resolution pass gives; non-decreasing in the multiplier.
 // Nothing on an overflow.
-std::optional<std::int64_t> FitSearch::cardListBytes(std::int64_t index) const {
+std::optional<std::int64_t> FitSearch::resolvedBytes(std::int64_t index) const {
   const auto arrays = resolvedArrays(settings_, scaleValue(index).multiplier);
   if (!arrays) return std::nullopt;
   return bytesOf(*arrays);
@@ -87,7 +87,7 @@ std::optional<std::int64_t> FitSearch::cardListBytes(std::int64_t index) const {
 // value above it fits.  Nothing when not even the smallest is within it.
 std::optional<std::int64_t> FitSearch::lastWorthSearching() const {
   auto within = [this](std::int64_t index) {
-    std::optional<std::int64_t> bytes = cardListBytes(index);
+    std::optional<std::int64_t> bytes = resolvedBytes(index);
     return bytes && *bytes <= budget_;
   };
   std::int64_t lo = 0;
