@@ -32,7 +32,7 @@ using testing::threeEmptyEchoes;
 // What reading one deck left behind.
 struct DeckRun {
   DeckSettings settings;
-  ListSizes LSTNEW;
+  FortranArray<Recorded<std::int32_t>, kCardLists> LSTNEW;
   std::string listing;  // the echo lines
   std::string error;    // the message of the sizgen::Error, empty when the deck was read
 };
@@ -107,7 +107,7 @@ TEST(DeckReader, EmptyDeckKeepsEveryInitialValue) {
   EXPECT_EQ(run.settings.NLISTS, 31);
   for (std::size_t k = 1; k <= 32; ++k) EXPECT_EQ(run.settings.LSTFIX(k), 0) << k;
   for (std::size_t k = 1; k <= 7; ++k) EXPECT_EQ(run.settings.LSTSUP(k), 70000) << k;
-  for (std::size_t k = 1; k <= 99; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
+  for (std::size_t k = 1; k <= kCardLists; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
 }
 
 TEST(DeckReader, CommentCardsAreEchoedAndIgnored) {
@@ -226,7 +226,7 @@ TEST(DeckReader, ListSizeCardsFillListsOneToThirty) {
   for (std::size_t k = 16; k <= 20; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
   // The third card fills lists 21 to 30 although its echo says 21-29.
   for (std::size_t k = 21; k <= 30; ++k) EXPECT_EQ(run.LSTNEW(k), static_cast<int>(180 + k)) << k;
-  for (std::size_t k = 31; k <= 99; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
+  for (std::size_t k = 31; k <= kCardLists; ++k) EXPECT_EQ(run.LSTNEW(k), 0) << k;
   EXPECT_EQ(run.settings.DEFMUL, 2.0);
   EXPECT_EQ(run.settings.NLISTS, 31);
   for (std::size_t k = 1; k <= 7; ++k) EXPECT_EQ(run.settings.LSTSUP(k), 70000) << k;
@@ -309,6 +309,47 @@ TEST(DeckReader, OffsetsMinimums) {
   run = readDeckText(kThreeEmptyCards + fields({"1", "1"}) + "\n");
   EXPECT_EQ(run.settings.LSTSUP(1), 1);
   EXPECT_EQ(run.settings.LSTSUP(2), 1);
+}
+
+// Each setting carries the card and columns it was read from, and the
+// value as read where the card's value is replaced.
+TEST(DeckReader, EachSettingCarriesItsCard) {
+  const std::string deck =
+      "DEFAULT      0.5\nSCALE        2.0\nFIXED        3\nNBHDSW     -1.5\n"
+      "RAM TABLES\nROUND UP      -2\nCARDS        700\n" +
+      fields({"", "12"}) + "\nBLANK\nBLANK\n" + fields({"0", "-5", "9"}) + "\n";
+  const DeckRun run = readDeckText(deck);
+  ASSERT_EQ(run.error, "");
+  const DeckSettings& settings = run.settings;
+  struct Expected {
+    const char* setting;
+    const CardOrigin& origin;
+    long card;
+    std::string_view what;
+    int firstColumn;
+    std::int32_t read;  // the integer read, where it is kept
+  };
+  for (const Expected& expected : {
+           Expected{"DEFMUL", settings.DEFMUL.origin, 1, "DEFAULT", 9, 0},
+           Expected{"FINMUL", settings.FINMUL.origin, 2, "SCALE", 9, 0},
+           Expected{"LSTFIX(2)", settings.LSTFIX(2).origin, 3, "FIXED", 13, 3},
+           Expected{"SCALE6", settings.SCALE6.origin, 4, "NBHDSW", 9, 0},
+           Expected{"KRAMTB", settings.KRAMTB.origin, 5, "RAM TABLES", 0, 0},
+           Expected{"NQUANT", settings.NQUANT.origin, 6, "ROUND UP", 9, -2},
+           Expected{"LSTNEW(31)", settings.LSTNEW(31).origin, 7, "CARDS", 9, 700},
+           Expected{"LSTNEW(2)", settings.LSTNEW(2).origin, 8, "1st list-size card", 9, 12},
+           Expected{"LSTSUP(1)", settings.LSTSUP(1).origin, 11, "supplemental-offsets card", 1, 0},
+           Expected{"LSTSUP(2)", settings.LSTSUP(2).origin, 11, "supplemental-offsets card", 9, -5},
+       }) {
+    EXPECT_EQ(expected.origin.card, expected.card) << expected.setting;
+    EXPECT_EQ(expected.origin.what, expected.what) << expected.setting;
+    EXPECT_EQ(expected.origin.firstColumn, expected.firstColumn) << expected.setting;
+    EXPECT_EQ(expected.origin.value, expected.read) << expected.setting;
+  }
+  EXPECT_EQ(settings.NQUANT, 4194304);
+  EXPECT_EQ(settings.LSTSUP(2), 742);
+  // A setting no card gave has no card.
+  EXPECT_EQ(readDeckText("").settings.LSTSUP(4).origin.card, 0);
 }
 
 TEST(DeckReader, BlankCards) {

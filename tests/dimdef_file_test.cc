@@ -148,7 +148,7 @@ TEST(DimdefFile, ChainLabelLines) {
 
 TEST(DimdefFile, Selector20Block) {
   RunPlan plan = emptyDeckPlan();
-  groupWithSelector(plan, 20).pairs = {{23, 4100}, {1, 254}, {0, 123456}, {29, 79880}};
+  groupWithSelector(plan, 20).pairs = {{23, 23, 4100}, {1, 1, 254}, {99, 0, 123456}, {29, 29, 79880}};
   EXPECT_EQ(chainBlock(plan, 20), selector20Block({"    4100", "     254", "  123456", "   79880"}));
 }
 
@@ -214,10 +214,10 @@ TEST(DimdefFile, WholeFileHas58LinesAndOneForEachList) {
 TEST(DimdefFile, SizesWiderThanTheirFieldAreWrittenInFull) {
   RunPlan plan = emptyDeckPlan();
   groupWithSelector(plan, 20).pairs = {
-      {23, 99999999},     // fits eight columns
-      {1, 100000000},     // does not
-      {0, 123456789},     // needs nine
-      {29, -2000000000}};
+      {23, 23, 99999999},     // fits eight columns
+      {1, 1, 100000000},      // does not
+      {99, 0, 123456789},     // needs nine
+      {29, 29, -2000000000}};
   EXPECT_EQ(chainBlock(plan, 20),
             selector20Block({"99999999", "100000000", "123456789", "-2000000000"}));
 

@@ -74,11 +74,12 @@ TEST(RunPlan, PairsOfEachChainBlockInOrderOfFirstUse) {
     lists.push_back(pairLists);
   }
   EXPECT_EQ(lists, (std::vector<std::vector<std::int32_t>>{
-                       {}, {23, 1, 0, 29}, {13}, {71}, {1, 23, 52, 4}, {9, 71, 73}, {9}, {9}, {74}}));
+                       {}, {23, 1, 99, 29}, {13}, {71}, {1, 23, 52, 4}, {9, 71, 73}, {9}, {9}, {74}}));
   // Each size is the one of the pair's group.
   EXPECT_EQ(plan.groups[3].pairs[0].size, 742);
   EXPECT_EQ(plan.groups[5].pairs[1].size, 52);
   EXPECT_EQ(plan.groups[1].pairs[2].size, 70000);  // list 99, written as 0
+  EXPECT_EQ(plan.groups[1].pairs[2].dimdefList, 0);
 }
 
 TEST(RunPlan, ASizeOutOfRangeStopsTheRunBeforeAnyFileIsWritten) {

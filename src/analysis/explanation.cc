@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "analysis/storage.h"
@@ -15,11 +16,6 @@
 
 namespace sizgen {
 namespace {
-
-// Lists 33 to 40 may hold values of the fourth list-size card that no
-// rule reads and no array uses.
-constexpr std::size_t kLastCardList = 40;
-constexpr std::size_t kFirstUnreadList = 33;
 
 std::string number(std::int64_t value) {
   return std::to_string(value);
@@ -67,8 +63,9 @@ std::string keywordSource(const CardOrigin& origin, std::string_view none) {
 // LSTSUP(i) and where it came from: "LSTSUP(2) 70000 (start-up value)",
 // "LSTSUP(1) 80000 from card 9 (supplemental-offsets card), field 1,
 // columns 1-8: 0, less than 1".
-std::string offset(const DeckSettings& settings, std::size_t i) {
-  const CardOrigin& origin = settings.origins.LSTSUP(i);
+std::string offset(const DeckSettings& settings, std::int32_t index) {
+  const auto i = static_cast<std::size_t>(index);
+  const CardOrigin& origin = settings.LSTSUP(i).origin;
   std::string text =
       "LSTSUP(" + number(static_cast<std::int64_t>(i)) + ") " + number(settings.LSTSUP(i));
   if (origin.card == 0) return text + " (start-up value)";
@@ -79,92 +76,114 @@ std::string offset(const DeckSettings& settings, std::size_t i) {
   return text;
 }
 
-const DerivedFormula& derivedFormula(std::size_t list) {
-  const auto* formula = std::find_if(
-      kDerivedLists.begin(), kDerivedLists.end(),
-      [list](const DerivedFormula& f) { return static_cast<std::size_t>(f.list) == list; });
-  if (formula != kDerivedLists.end()) return *formula;
-  throw InternalError("list " + number(static_cast<std::int64_t>(list)) + " is not derived");
-}
-
-// The formula with the operands' values: "3 x 252 + 2".
-std::string derivedValues(const DerivedFormula& formula, const ListStep& step,
-                          const DeckSettings& settings) {
-  return formulaText(formula, number(step.a), number(step.b),
-                     real(step.factor) + " (SCALE6, " +
-                         keywordSource(settings.origins.SCALE6, "start-up value") + ")");
-}
-
 std::string groupName(int group) {
   return std::string(trimmedName(kGroups[static_cast<std::size_t>(group)].subroutine));
 }
 
-// One line for one step of list k.
-std::string stepLine(const RunPlan& plan, std::size_t k, const ListStep& step) {
-  const DeckSettings& settings = plan.settings;
-  const std::string before = number(step.before);
-  const std::string after = number(step.after);
-  const std::string late = "before " + groupName(step.group) + ": ";
-  switch (step.kind) {
-    case ListStepKind::FromCard: {
-      const CardOrigin& origin = settings.origins.LSTNEW(k);
-      if (origin.card == 0) return "given as " + after;  // set without a deck
-      return place(origin) + ": " + valueRead(origin, step.after);
-    }
-    case ListStepKind::FromDefault: {
-      std::string line;
-      const CardOrigin& origin = settings.origins.LSTNEW(k);
-      if (origin.card != 0) line = place(origin) + ": " + valueRead(origin, 0) + ", not given\n  ";
-      return line + "default: LSTDEF(" + number(static_cast<std::int64_t>(k)) + ") " +
-             number(step.a) + " x DEFMUL " + real(step.factor) + " (" +
-             keywordSource(settings.origins.DEFMUL, "no DEFAULT card") + ") = " + after;
-    }
-    case ListStepKind::FinalMultiplier:
-      return "final multiplier: " + before + " x FINMUL " + real(step.factor) + " (" +
-             keywordSource(settings.origins.FINMUL, "SCALE card") + ") = " + after;
-    case ListStepKind::FixedExempt: {
-      const CardOrigin& origin = settings.origins.LSTFIX(k);
-      return "no final multiplier: flag " + number(origin.value) + " on " + place(origin);
-    }
-    case ListStepKind::FloorAtOne:
-      return "at least 1: " + before + " becomes 1";
-    case ListStepKind::MultipleOf4:
-      return "not a multiple of 4: " + before + " + 2 = " + after;
-    case ListStepKind::PlusTwo:
-      return "plus 2: " + before + " + 2 = " + after;
-    case ListStepKind::AtLeast:
-      return "at least " + number(step.a) + ": " + before + " becomes " + after;
-    case ListStepKind::MadeEven:
-      return "odd, made even: " + before + " + 1 = " + after;
-    case ListStepKind::Derived: {
-      const DerivedFormula& formula = derivedFormula(k);
-      return "derived: " + formulaText(formula) + " = " + derivedValues(formula, step, settings) +
-             " = " + after;
-    }
-    case ListStepKind::DerivedWhenL11IsOne:
-      return "L11 is 1: " + after + " instead of " + formulaText(derivedFormula(k));
-    case ListStepKind::FirstOffset:
-      return late + "the first supplemental offset " + offset(settings, 1) + ": " + after;
-    case ListStepKind::RamTables:
-      return late + "LTLABL, after " + place(settings.origins.KRAMTB) + ": " + after;
-    case ListStepKind::PlotList:
-      return late + offset(settings, 2) + (settings.origins.LSTSUP(2).card != 0 ? "," : "") +
-             (settings.LSTSUP(2) > 500 ? " is greater than 500: " : " is not greater than 500: ") +
-             after;
-    case ListStepKind::SquareRootRule: {
-      std::string line = late + "square-root rule on " +
-                         offset(settings, static_cast<std::size_t>(step.offset)) + ": root " +
-                         number(step.b) + ", x 0.98 = " + number(step.reduced);
-      if (step.reduced <= 1) line += ", at least 2";
-      // List 71 is the even value, list 73 one more.
-      if (k == 73) return line + ", even: " + number(step.after - 1) + ", plus 1: " + after;
-      return line + ", even: " + after;
-    }
-    case ListStepKind::NeighbourList:
-      return late + "SCALE6 " + real(step.factor) + " (" +
-             keywordSource(settings.origins.SCALE6, "start-up value") + ") truncated: " + after;
+// Where SCALE6 came from: "NBHDSW card 2", or "start-up value".
+std::string scale6Source(const DeckSettings& settings) {
+  return keywordSource(settings.SCALE6.origin, "start-up value");
+}
+
+// The line of one step of list k, one operator per rule.
+class StepLine {
+ public:
+  StepLine(const RunPlan& plan, std::size_t k, const ListStep& step)
+      : settings_(plan.settings),
+        k_(k),
+        before_(number(step.before)),
+        after_(number(step.after)),
+        late_("before " + groupName(step.group) + ": ") {}
+
+  std::string operator()(const step::FromCard& /*rule*/) const {
+    const CardOrigin& origin = settings_.LSTNEW(k_).origin;
+    if (origin.card == 0) return "given as " + after_;  // set without a deck
+    return place(origin) + ": " + valueRead(origin, settings_.LSTNEW(k_));
   }
-  return {};
+  std::string operator()(const step::WithoutFourthCard& /*rule*/) const {
+    return "no card, default or rule sets list " + number(static_cast<std::int64_t>(k_)) +
+           " (there is no 4th list-size card)";
+  }
+  std::string operator()(const step::FromDefault& rule) const {
+    std::string line;
+    const CardOrigin& origin = settings_.LSTNEW(k_).origin;
+    if (origin.card != 0) line = place(origin) + ": " + valueRead(origin, 0) + ", not given\n  ";
+    return line + "default: LSTDEF(" + number(static_cast<std::int64_t>(k_)) + ") " +
+           number(rule.LSTDEF) + " x DEFMUL " + real(rule.DEFMUL) + " (" +
+           keywordSource(settings_.DEFMUL.origin, "no DEFAULT card") + ") = " + after_;
+  }
+  std::string operator()(const step::FinalMultiplier& rule) const {
+    return "final multiplier: " + before_ + " x FINMUL " + real(rule.FINMUL) + " (" +
+           keywordSource(settings_.FINMUL.origin, "SCALE card") + ") = " + after_;
+  }
+  std::string operator()(const step::FixedExempt& /*rule*/) const {
+    const CardOrigin& origin = settings_.LSTFIX(k_).origin;
+    return "no final multiplier: flag " + number(settings_.LSTFIX(k_)) + " on " + place(origin);
+  }
+  std::string operator()(const step::FloorAtOne& /*rule*/) const {
+    return "at least 1: " + before_ + " becomes " + after_;
+  }
+  std::string operator()(const step::MultipleOf4& rule) const {
+    return "not a multiple of 4: " + before_ + " + " + number(rule.added) + " = " + after_;
+  }
+  std::string operator()(const step::PlusTwo& rule) const {
+    return "plus " + number(rule.added) + ": " + before_ + " + " + number(rule.added) + " = " +
+           after_;
+  }
+  std::string operator()(const step::AtLeast& rule) const {
+    return "at least " + number(rule.minimum) + ": " + before_ + " becomes " + after_;
+  }
+  std::string operator()(const step::MadeEven& rule) const {
+    return "odd, made even: " + before_ + " + " + number(rule.added) + " = " + after_;
+  }
+  std::string operator()(const step::Derived& rule) const {
+    return "derived: " + formulaText(*rule.formula) + " = " +
+           formulaText(*rule.formula, number(rule.a), number(rule.b),
+                       real(rule.SCALE6) + " (SCALE6, " + scale6Source(settings_) + ")") +
+           " = " + after_;
+  }
+  std::string operator()(const step::DerivedWhenL11IsOne& rule) const {
+    return "L11 is 1: " + after_ + " instead of " + formulaText(*rule.formula);
+  }
+  std::string operator()(const step::FirstOffset& rule) const {
+    return late_ + "the first supplemental offset " + offset(settings_, rule.offset) + ": " +
+           after_;
+  }
+  std::string operator()(const step::RamTables& /*rule*/) const {
+    return late_ + "LTLABL, after " + place(settings_.KRAMTB.origin) + ": " + after_;
+  }
+  std::string operator()(const step::PlotList& rule) const {
+    return late_ + offset(settings_, rule.offset) +
+           (settings_.LSTSUP(static_cast<std::size_t>(rule.offset)).origin.card != 0 ? "," : "") +
+           (rule.aboveFloor ? " is greater than " : " is not greater than ") + number(rule.floor) +
+           ": " + after_;
+  }
+  std::string operator()(const step::SquareRootRule& rule) const {
+    std::string line = late_ + "square-root rule on " + offset(settings_, rule.offset) + ": root " +
+                       number(rule.root) + ", x 0.98 = " + number(rule.reduced);
+    if (rule.raised) line += ", at least " + number(rule.minimum);
+    line += ", even: " + number(rule.even);
+    return rule.plusOne ? line + ", plus 1: " + after_ : line;
+  }
+  std::string operator()(const step::NeighbourList& rule) const {
+    return late_ + "SCALE6 " + real(rule.SCALE6) + " (" + scale6Source(settings_) +
+           ") truncated: " + after_;
+  }
+
+ private:
+  const DeckSettings& settings_;
+  std::size_t k_;
+  std::string before_;
+  std::string after_;
+  std::string late_;
+};
+
+// Whether a card gave list k a value that no rule and no array reads.
+bool unread(const std::vector<ListStep>& steps) {
+  return std::any_of(steps.begin(), steps.end(), [](const ListStep& step) {
+    const auto* card = std::get_if<step::FromCard>(&step.rule);
+    return card != nullptr && !card->passedOn;
+  });
 }
 
 // The size of list k in each group, in generation order.
@@ -207,10 +226,10 @@ std::string arrayLines(const RunPlan& plan, std::size_t k) {
             std::string(trimmedName(groupOfRow(array.row).subroutine)) + "), " +
             std::string(declaredTypeName(array.typeCode)) + " (" + number(array.dimension) + "), " +
             number(bytes) + " bytes";
-    if (array.row <= kLastRoundedRow && plan.settings.NQUANT > 0) {
+    if (array.rounded) {
       text += ", rounded from " + number(array.extent) + " to quanta of " +
               number(plan.settings.NQUANT) + " bytes (" +
-              keywordSource(plan.settings.origins.NQUANT, "ROUND UP") + ")";
+              keywordSource(plan.settings.NQUANT.origin, "ROUND UP") + ")";
     }
     text += "\n";
     total += bytes;
@@ -226,13 +245,11 @@ std::string explainList(const RunPlan& plan, std::size_t k) {
   std::string text =
       "list " + number(static_cast<std::int64_t>(k)) + ": " + sizeHeadline(sizes) + "\n";
   const std::vector<ListStep>& steps = plan.history(k);
-  if (steps.empty()) {
-    text += "  no card, default or rule sets list " + number(static_cast<std::int64_t>(k));
-    if (k == 32) text += " (there is no 4th list-size card)";
-    text += "\n";
-  }
-  for (const ListStep& step : steps) text += "  " + stepLine(plan, k, step) + "\n";
-  if (!steps.empty() && k >= kFirstUnreadList && k <= kLastCardList) {
+  if (steps.empty())
+    text += "  no card, default or rule sets list " + number(static_cast<std::int64_t>(k)) + "\n";
+  for (const ListStep& step : steps)
+    text += "  " + std::visit(StepLine(plan, k, step), step.rule) + "\n";
+  if (unread(steps)) {
     text += "  nothing uses list " + number(static_cast<std::int64_t>(k)) +
             ": no rule reads it and no array is dimensioned by it\n";
   }
@@ -245,11 +262,12 @@ std::string explainList(const RunPlan& plan, std::size_t k) {
 
 std::string explainLists(const RunPlan& plan, std::optional<int> list) {
   if (list) {
-    if (*list < 1 || *list > 99) throw InternalError("no list " + number(*list) + " to explain");
+    if (*list < 1 || *list > static_cast<int>(kLists))
+      throw InternalError("no list " + number(*list) + " to explain");
     return explainList(plan, static_cast<std::size_t>(*list));
   }
   std::string text;
-  for (std::size_t k = 1; k <= 99; ++k) text += (k == 1 ? "" : "\n") + explainList(plan, k);
+  for (std::size_t k = 1; k <= kLists; ++k) text += (k == 1 ? "" : "\n") + explainList(plan, k);
   return text;
 }
 

@@ -1,6 +1,5 @@
 #include "analysis/json_result.h"
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -10,6 +9,7 @@
 
 #include "analysis/storage.h"
 #include "model/catalog.h"
+#include "sizing/late_steps.h"
 
 namespace sizgen {
 namespace {
@@ -22,11 +22,6 @@ using Json = nlohmann::ordered_json;
 // version; changing or removing one bumps it.
 constexpr std::string_view kSchemaName = "sizgen-result";
 constexpr int kSchemaVersion = 1;
-
-// The lists whose size is not the same for every group: the modify step
-// after ROOT10 sets list 99 (and list 29 after a RAM TABLES card), the
-// late steps set lists 71, 73 and 74 before later groups.
-constexpr std::array<std::int32_t, 5> kListsThatChange = {29, 71, 73, 74, 99};
 
 // A real of the deck as a JSON number.  JSON has no infinity, and a card
 // may give a value beyond the range of a double that the run never uses
@@ -42,6 +37,11 @@ Json numbers(std::span<const T> values) {
   return std::vector<T>(values.begin(), values.end());
 }
 
+// The values of recorded settings, without their cards.
+Json numbers(std::span<const Recorded<std::int32_t>> values) {
+  return std::vector<std::int32_t>(values.begin(), values.end());
+}
+
 Json settingsJson(const DeckSettings& settings) {
   Json json;
   json["defmul"] = real(settings.DEFMUL);
@@ -49,7 +49,7 @@ Json settingsJson(const DeckSettings& settings) {
   json["finmul"] = real(settings.FINMUL);
   json["lstfix"] = numbers(settings.LSTFIX.range(1, 32));
   json["scale6"] = real(settings.SCALE6);
-  json["nquant"] = settings.NQUANT;
+  json["nquant"] = settings.NQUANT.value;
   json["nlists"] = settings.NLISTS;
   json["lstsup"] = numbers(settings.LSTSUP.range(1, 7));
   json["ramTables"] = settings.KRAMTB == 1;
@@ -58,7 +58,7 @@ Json settingsJson(const DeckSettings& settings) {
 
 Json listsJson(const ListSizes& resolved) {
   Json lists = Json::array();
-  for (std::int32_t k = 1; k <= 99; ++k)
+  for (std::int32_t k = 1; k <= static_cast<std::int32_t>(kLists); ++k)
     lists.push_back({{"list", k}, {"size", resolved(static_cast<std::size_t>(k))}});
   return lists;
 }
@@ -71,7 +71,7 @@ Json groupJson(const RunPlan& plan, const PlannedGroup& planned) {
   json["lastRow"] = group.lastRow;
   json["bytes"] = groupBytes(plan, group);
   Json sizes;
-  for (std::int32_t list : kListsThatChange)
+  for (std::int32_t list : kListsSetBetweenGroups)
     sizes["list" + std::to_string(list)] = planned.LSTNEW(static_cast<std::size_t>(list));
   json["listSizes"] = sizes;
   return json;
@@ -121,8 +121,8 @@ Json dimdefJson(const RunPlan& plan) {
     Json pairs = Json::array();
     for (const ListPair& pair : planned.pairs) {
       Json entry;
-      entry["list"] = pair.list == 0 ? kSupplementalList : pair.list;
-      entry["dimdefList"] = pair.list;
+      entry["list"] = pair.list;
+      entry["dimdefList"] = pair.dimdefList;
       entry["size"] = pair.size;
       pairs.push_back(entry);
     }

@@ -4,21 +4,16 @@
 #include <optional>
 #include <string>
 
+#include "analysis/scale_card_values.h"
 #include "model/deck_settings.h"
 
 namespace sizgen {
 
 // A SCALE card tried on the deck, and what it gives.
-struct ScaleTrial {
-  std::string value;                  // columns 9-16 as printed, without blanks: "3.4"
-  double multiplier = 0.0;            // the value the card reader reads from them
+struct ScaleTrial : ScaleValue {
   std::optional<std::int64_t> bytes;  // the COMMON storage; nothing when a size
   std::string error;                  // is out of the 32-bit range, and then why
 };
-
-// The SCALE card as it goes in the deck: the keyword, then the value
-// right-justified in columns 9-16.
-std::string scaleCard(const ScaleTrial& trial);
 
 // The result of the search for the largest final multiplier that keeps the
 // deck's COMMON storage within a budget, among the values the SCALE card
@@ -37,12 +32,5 @@ struct MemoryFit {
 };
 
 MemoryFit fitMemory(const DeckSettings& settings, std::int64_t budget);
-
-// The value the card holds at position `index` of the ordered values that
-// the search covers (0 is the smallest), and how many there are; for tests.
-ScaleTrial scaleValue(std::int64_t index);
-std::int64_t scaleValueCount();
-// The position of the largest of them at most `multiplier` (0 below them all).
-std::int64_t scaleValueIndex(double multiplier);
 
 }  // namespace sizgen

@@ -47,7 +47,7 @@ void writeDimdefFile(const RunPlan& plan, Sink& dimdef) {
          {group.selector, group.selector, group.nextSelector});
     std::int32_t c = 0;  // LSIZE subscript of the last line of the block
     for (const ListPair& pair : planned.pairs) {
-      writeSize(dimdef, kSizeFormat, ++c, pair.list);
+      writeSize(dimdef, kSizeFormat, ++c, pair.dimdefList);
       writeSize(dimdef, kPairSizeFormat, ++c, pair.size);
     }
   }

@@ -24,6 +24,13 @@ constexpr FieldColumns kFixedFlags{11, 2};
 // Quantum recorded when ROUND UP gives a value below 1.
 constexpr std::int32_t kLargestQuantum = 4194304;
 
+// The first and second supplemental offsets recorded when the card gives
+// a value below 1.
+constexpr std::array<std::int32_t, 2> kOffsetReplacements = {80000, 742};
+
+// The list the CARDS card sets.
+constexpr std::size_t kCardLimitList = 31;
+
 // Where the next list-size card goes: its first list, or 41 for the
 // supplemental offsets; 51 ends the deck.
 constexpr int kFirstCard = 1;
@@ -63,49 +70,41 @@ class DeckReader {
         echo(kind, {card});
         break;
       case CardKind::DefaultMultiplier:
-        settings_.DEFMUL = readValue<double>(fields);
-        settings_.origins.DEFMUL = valueOrigin(fields, keywordName(kind));
-        echo(kind, {settings_.DEFMUL, card});
+        settings_.DEFMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
+        echo(kind, {settings_.DEFMUL.value, card});
         break;
       case CardKind::FinalMultiplier:
         settings_.KSCALE = 1;
-        settings_.FINMUL = readValue<double>(fields);
-        settings_.origins.FINMUL = valueOrigin(fields, keywordName(kind));
-        echo(kind, {settings_.FINMUL, card});
+        settings_.FINMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
+        echo(kind, {settings_.FINMUL.value, card});
         break;
       case CardKind::FixedLists: {
         std::array<std::int32_t, 30> flags{};
         fields.readIntegers("(10X,30I2)", kFixedFlags, flags);
         for (std::size_t k = 1; k <= flags.size(); ++k) {
-          settings_.LSTFIX(k) = flags[k - 1];
-          settings_.origins.LSTFIX(k) =
-              fieldOrigin(fields, keywordName(kind), kFixedFlags, k - 1, flags[k - 1]);
+          settings_.LSTFIX(k) = {flags[k - 1], fieldOrigin(fields, keywordName(kind), kFixedFlags,
+                                                           k - 1, flags[k - 1])};
         }
         break;
       }
       case CardKind::CardLimit: {
         auto limit = readValue<std::int32_t>(fields);
         echo(kind, {limit, card});
-        settings_.LSTNEW(31) = limit;
-        settings_.origins.LSTNEW(31) = valueOrigin(fields, keywordName(kind));
-        settings_.origins.LSTNEW(31).value = limit;
+        settings_.LSTNEW(kCardLimitList) = {limit, valueOrigin(fields, kind, limit)};
         break;
       }
       case CardKind::List6Scale:
-        settings_.SCALE6 = readValue<double>(fields);
-        settings_.origins.SCALE6 = valueOrigin(fields, keywordName(kind));
-        echo(kind, {settings_.SCALE6, card});
+        settings_.SCALE6 = {readValue<double>(fields), valueOrigin(fields, kind)};
+        echo(kind, {settings_.SCALE6.value, card});
         break;
       case CardKind::RamTables:
-        settings_.KRAMTB = 1;
-        settings_.origins.KRAMTB = {.card = cards_.lineNumber(), .what = keywordName(kind)};
+        settings_.KRAMTB = {1, {.card = cards_.lineNumber(), .what = keywordName(kind)}};
         break;
       case CardKind::Quantum: {
         auto quantum = readValue<std::int32_t>(fields);
-        settings_.NQUANT = quantum < 1 ? kLargestQuantum : quantum;
-        settings_.origins.NQUANT = valueOrigin(fields, keywordName(kind));
-        settings_.origins.NQUANT.value = quantum;
-        echo(kind, {settings_.NQUANT, card});
+        settings_.NQUANT = {quantum < 1 ? kLargestQuantum : quantum,
+                            valueOrigin(fields, kind, quantum)};
+        echo(kind, {settings_.NQUANT.value, card});
         break;
       }
       case CardKind::ListSize:
@@ -126,9 +125,10 @@ class DeckReader {
     return value[0];
   }
 
-  // Where the one value of a keyword card was read from.
-  CardOrigin valueOrigin(const CardFields& fields, std::string_view what) const {
-    CardOrigin origin = fieldOrigin(fields, what, kValueField, 0, 0);
+  // Where the one value of a keyword card was read from, and the value
+  // read when it matters.
+  CardOrigin valueOrigin(const CardFields& fields, CardKind kind, std::int32_t value = 0) const {
+    CardOrigin origin = fieldOrigin(fields, keywordName(kind), kValueField, 0, value);
     origin.field = 0;
     return origin;
   }
@@ -190,17 +190,16 @@ class DeckReader {
       return read;
     };
     if (LFIRST_ <= kFourthCard) {
-      for (std::size_t i = 0; i < values.size(); ++i) {
-        settings_.LSTNEW(static_cast<std::size_t>(LFIRST_) + i) = values[i];
-        settings_.origins.LSTNEW(static_cast<std::size_t>(LFIRST_) + i) = origin(i);
-      }
+      for (std::size_t i = 0; i < values.size(); ++i)
+        settings_.LSTNEW(static_cast<std::size_t>(LFIRST_) + i) = {values[i], origin(i)};
     } else {
       for (std::size_t i = 1; i <= 7; ++i) {
-        settings_.LSTSUP(i) = values[i - 1];
-        settings_.origins.LSTSUP(i) = origin(i - 1);
+        // The origin keeps the value read when a replacement is recorded.
+        const std::int32_t replacement = i <= kOffsetReplacements.size() && values[i - 1] < 1
+                                             ? kOffsetReplacements[i - 1]
+                                             : values[i - 1];
+        settings_.LSTSUP(i) = {replacement, origin(i - 1)};
       }
-      if (settings_.LSTSUP(1) < 1) settings_.LSTSUP(1) = 80000;
-      if (settings_.LSTSUP(2) < 1) settings_.LSTSUP(2) = 742;
     }
 
     LFIRST_ += 10;

@@ -22,11 +22,13 @@ struct PlannedArray {
   std::int32_t extent = 0;     // that list's size when the row's group is generated
   std::int32_t dimension = 0;  // the declared dimension, after any byte rounding
   std::int32_t typeCode = 0;   // the declared type: CHARACTER*6 rounded becomes CHARACTER*1
+  bool rounded = false;        // the dimension was raised to a whole number of quanta
 };
 
 // A (list number, size) pair of a chain block of DIMDEF.
 struct ListPair {
-  std::int32_t list;  // 0 stands for list 99
+  std::int32_t list;        // the list
+  std::int32_t dimdefList;  // the number DIMDEF hands out for it: 0 for list 99
   std::int32_t size;
 };
 

@@ -11,7 +11,8 @@ Declaration declaration(int i, std::int32_t size, std::int32_t NQUANT) {
   const CatalogRow& row = catalogRow(i);
   std::int32_t T = effectiveTypeCode(row);
   std::int32_t D = size;
-  if (i <= kLastRoundedRow && NQUANT > 0) {
+  const bool toQuantum = i <= kLastRoundedRow && NQUANT > 0;
+  if (toQuantum) {
     // B, N and N x NQUANT are exact in 64 bits; D must fit 32.
     std::int64_t S = bytesPerElement(T);
     std::int64_t B = D * S;
@@ -29,7 +30,7 @@ Declaration declaration(int i, std::int32_t size, std::int32_t NQUANT) {
       D = stored(rounded / S, what);
     }
   }
-  return {D, T};
+  return {D, T, toQuantum};
 }
 
 }  // namespace sizgen

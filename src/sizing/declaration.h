@@ -9,6 +9,7 @@ namespace sizgen {
 struct Declaration {
   std::int32_t dimension;
   std::int32_t typeCode;
+  bool rounded;  // raised to a whole number of quanta
 };
 
 // The declaration of row i, whose list has `size` elements.  With a quantum

@@ -8,11 +8,12 @@
 namespace sizgen {
 
 std::int32_t supplementalList(const DeckSettings& settings) {
-  return settings.LSTSUP(1);
+  return settings.LSTSUP(kSupplementalListOffset);
 }
 
 std::int32_t plotList(const DeckSettings& settings) {
-  return settings.LSTSUP(2) > 500 ? settings.LSTSUP(2) : 500;
+  const std::int32_t offset = settings.LSTSUP(kPlotListOffset);
+  return offset > kPlotListFloor ? offset : kPlotListFloor;
 }
 
 SquareRootLists squareRootLists(const DeckSettings& settings) {
@@ -32,9 +33,10 @@ SquareRootLists squareRootLists(const DeckSettings& settings) {
     n = *truncateToInteger(static_cast<Extended>(root) * static_cast<Extended>(0.98F));
   }
   const std::int32_t reduced = n;
-  if (n <= 1) n = 2;
+  const bool raised = n < kRootFloor;
+  if (raised) n = kRootFloor;
   std::int32_t even = n % 2 != 0 ? n - 1 : n;
-  return {even, even + 1, V, offset, root, reduced};
+  return {even, even + 1, V, offset, root, reduced, raised};
 }
 
 std::int32_t neighbourList(const DeckSettings& settings) {
@@ -43,29 +45,33 @@ std::int32_t neighbourList(const DeckSettings& settings) {
 
 void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW,
                   ListHistory& history, int group) {
-  using Kind = ListStepKind;
   switch (step) {
     case LateStep::None:
       break;
-    case LateStep::PlotList:
-      storeStep(LSTNEW, history, 71, plotList(settings),
-                {.kind = Kind::PlotList, .a = settings.LSTSUP(2), .group = group});
+    case LateStep::PlotList: {
+      const std::int32_t list71 = plotList(settings);
+      storeStep(LSTNEW, history, 71, list71,
+                step::PlotList{kPlotListOffset, kPlotListFloor, list71 != kPlotListFloor}, group);
       break;
+    }
     case LateStep::SquareRootLists: {
-      SquareRootLists lists = squareRootLists(settings);
-      const ListStep rule = {.kind = Kind::SquareRootRule,
-                             .a = lists.V,
-                             .b = lists.root,
-                             .offset = lists.offset,
-                             .reduced = lists.reduced,
-                             .group = group};
-      storeStep(LSTNEW, history, 71, lists.list71, rule);
-      storeStep(LSTNEW, history, 73, lists.list73, rule);
+      const SquareRootLists lists = squareRootLists(settings);
+      step::SquareRootRule rule = {.offset = lists.offset,
+                                   .V = lists.V,
+                                   .root = lists.root,
+                                   .reduced = lists.reduced,
+                                   .minimum = kRootFloor,
+                                   .raised = lists.raised,
+                                   .even = lists.list71,
+                                   .plusOne = false};
+      storeStep(LSTNEW, history, 71, lists.list71, rule, group);
+      rule.plusOne = true;
+      storeStep(LSTNEW, history, 73, lists.list73, rule, group);
       break;
     }
     case LateStep::NeighbourList:
-      storeStep(LSTNEW, history, 74, neighbourList(settings),
-                {.kind = Kind::NeighbourList, .factor = settings.SCALE6, .group = group});
+      storeStep(LSTNEW, history, 74, neighbourList(settings), step::NeighbourList{settings.SCALE6},
+                group);
       break;
   }
 }

@@ -15,25 +15,24 @@ std::string L(std::int32_t n) {
   return "L" + std::to_string(n);
 }
 
-// Adds `increment` to list k, a step of `kind`.
-void add(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t increment,
-         ListStepKind kind) {
+// Adds `increment` to list k, a step of rule `Rule`.
+template <class Rule>
+void add(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t increment) {
   auto describe = [&] {
     return list(k, "L" + std::to_string(k) + " + " + std::to_string(increment));
   };
   storeStep(LSTNEW, history, k, stored(std::int64_t{LSTNEW(k)} + increment, describe),
-            {.kind = kind});
+            Rule{increment});
 }
 
 void makeMultipleOf4(ListSizes& LSTNEW, ListHistory& history) {
-  if (LSTNEW(15) % 4 != 0) add(LSTNEW, history, 15, 2, ListStepKind::MultipleOf4);
+  if (LSTNEW(15) % 4 != 0) add<step::MultipleOf4>(LSTNEW, history, 15, 2);
 }
 
 // Raises list k to `minimum` when it is smaller.
 // cppcheck-suppress constParameter ; storeStep stores into both tables
 void raiseTo(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t minimum) {
-  if (LSTNEW(k) < minimum)
-    storeStep(LSTNEW, history, k, minimum, {.kind = ListStepKind::AtLeast, .a = minimum});
+  if (LSTNEW(k) < minimum) storeStep(LSTNEW, history, k, minimum, step::AtLeast{minimum});
 }
 
 }  // namespace
@@ -61,29 +60,33 @@ std::string formulaText(const DerivedFormula& formula) {
 }
 
 ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {
-  using Kind = ListStepKind;
   // The lists as the cards gave them, 0 where they gave none.
   ListSizes LSTNEW;
-  for (std::size_t k = 1; k <= 99; ++k) {
+  const auto NLISTS = static_cast<std::size_t>(settings.NLISTS);
+  for (std::size_t k = 1; k <= kCardLists; ++k) {
     if (settings.LSTNEW(k) != 0)
-      storeStep(LSTNEW, history, k, settings.LSTNEW(k), {.kind = Kind::FromCard});
+      storeStep(LSTNEW, history, k, settings.LSTNEW(k), step::FromCard{k <= NLISTS});
   }
-  for (std::size_t k = 1; k <= static_cast<std::size_t>(settings.NLISTS); ++k) {
+  for (std::size_t k = 1; k <= NLISTS; ++k) {
     if (LSTNEW(k) == 0) {
       storeStep(LSTNEW, history, k,
                 stored(truncatedProduct(LSTDEF[k - 1], settings.DEFMUL),
                        [k] { return list(k, "LSTDEF x DEFMUL"); }),
-                {.kind = Kind::FromDefault, .a = LSTDEF[k - 1], .factor = settings.DEFMUL});
+                step::FromDefault{LSTDEF[k - 1], settings.DEFMUL});
     }
     if (settings.KSCALE == 1 && settings.LSTFIX(k) == 0) {
       storeStep(LSTNEW, history, k,
                 stored(truncatedProduct(LSTNEW(k), settings.FINMUL),
                        [k] { return list(k, "size x FINMUL"); }),
-                {.kind = Kind::FinalMultiplier, .factor = settings.FINMUL});
+                step::FinalMultiplier{settings.FINMUL});
     } else if (settings.KSCALE == 1) {
-      storeStep(LSTNEW, history, k, LSTNEW(k), {.kind = Kind::FixedExempt});
+      storeStep(LSTNEW, history, k, LSTNEW(k), step::FixedExempt{});
     }
-    if (LSTNEW(k) <= 0) storeStep(LSTNEW, history, k, 1, {.kind = Kind::FloorAtOne});
+    if (LSTNEW(k) <= 0) storeStep(LSTNEW, history, k, 1, step::FloorAtOne{});
+  }
+  // Lists the fourth list-size card would bring into the pass.
+  for (std::size_t k = NLISTS + 1; k <= LSTDEF.size(); ++k) {
+    if (history(k).empty()) history(k).push_back({step::WithoutFourthCard{}});
   }
   return LSTNEW;
 }
@@ -95,11 +98,11 @@ ListSizes resolveCardLists(const DeckSettings& settings) {
 
 void adjustLists(ListSizes& LSTNEW, ListHistory& history) {
   makeMultipleOf4(LSTNEW, history);
-  add(LSTNEW, history, 1, 2, ListStepKind::PlusTwo);
+  add<step::PlusTwo>(LSTNEW, history, 1, 2);
   raiseTo(LSTNEW, history, 19, 23);
   raiseTo(LSTNEW, history, 26, 10);
   for (std::size_t k : {1, 7, 15, 16, 27}) {
-    if (LSTNEW(k) % 2 != 0) add(LSTNEW, history, k, 1, ListStepKind::MadeEven);
+    if (LSTNEW(k) % 2 != 0) add<step::MadeEven>(LSTNEW, history, k, 1);
   }
   makeMultipleOf4(LSTNEW, history);
 }
@@ -123,8 +126,7 @@ void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& h
   for (const DerivedFormula& formula : kDerivedLists) {
     auto k = static_cast<std::size_t>(formula.list);
     if (L11IsOne && formula.whenL11IsOne) {
-      storeStep(LSTNEW, history, k, *formula.whenL11IsOne,
-                {.kind = ListStepKind::DerivedWhenL11IsOne});
+      storeStep(LSTNEW, history, k, *formula.whenL11IsOne, step::DerivedWhenL11IsOne{&formula});
       continue;
     }
     const std::int64_t a = LSTNEW(static_cast<std::size_t>(formula.a));
@@ -145,8 +147,7 @@ void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& h
         value = stored(truncatedProduct(a, settings.SCALE6), what);
         break;
     }
-    storeStep(LSTNEW, history, k, value,
-              {.kind = ListStepKind::Derived, .a = a, .b = b, .factor = settings.SCALE6});
+    storeStep(LSTNEW, history, k, value, step::Derived{&formula, a, b, settings.SCALE6});
   }
 }
 

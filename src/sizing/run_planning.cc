@@ -19,10 +19,11 @@ void planGroup(PlannedGroup& planned, RunPlan& plan) {
     const std::int32_t L = generatedListNumber(i);
     const std::int32_t size = planned.LSTNEW(static_cast<std::size_t>(L));
     const Declaration declared = declaration(i, size, plan.settings.NQUANT);
-    plan.arrays[static_cast<std::size_t>(i - 1)] = {i, L, size, declared.dimension,
-                                                    declared.typeCode};
+    plan.arrays[static_cast<std::size_t>(i - 1)] = {
+        i, L, size, declared.dimension, declared.typeCode, declared.rounded};
+    // DIMDEF writes list 99 as list 0.
     if (group.selector != 0 && isFirstOccurrence(group, i))
-      planned.pairs.push_back({L == kSupplementalList ? 0 : L, size});
+      planned.pairs.push_back({L, L == kSupplementalList ? 0 : L, size});
   }
 }
 

@@ -36,12 +36,11 @@ DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSize
   values.list1 = LSTNEW(1);
   values.list7 = LSTNEW(7);
   values.totalAfter = adjustedTotal(MTOT, LSTNEW);
-  storeStep(LSTNEW, history, 99, supplementalList(settings),
-            {.kind = ListStepKind::FirstOffset, .group = kNextGroup});
+  storeStep(LSTNEW, history, kSupplementalList, supplementalList(settings),
+            step::FirstOffset{kSupplementalListOffset}, kNextGroup);
   values.list29Before = LSTNEW(29);
   if (settings.KRAMTB == 1) {
-    storeStep(LSTNEW, history, 29, values.totalAfter,
-              {.kind = ListStepKind::RamTables, .group = kNextGroup});
+    storeStep(LSTNEW, history, 29, values.totalAfter, step::RamTables{}, kNextGroup);
   }
   values.list29After = LSTNEW(29);
   return values;

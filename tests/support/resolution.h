@@ -7,7 +7,7 @@ namespace sizgen::testing {
 
 // The resolution pass over `cards`, the lists as the cards gave them.
 inline void passOver(DeckSettings settings, ListSizes& cards) {
-  settings.LSTNEW = cards;
+  for (std::size_t k = 1; k <= kCardLists; ++k) settings.LSTNEW(k) = cards(k);
   cards = resolveCardLists(settings);
 }
 
