@@ -72,7 +72,7 @@ constexpr std::array<OptionRow, 8> kOptions = {{
 // clang-format on
 
 // Options without a short name are known to getopt_long by codes above any
-// character: this one plus their row.
+// character: this one plus the index of their row.
 constexpr int kFirstLongCode = 256;
 
 int optionCode(const OptionRow& row) {
@@ -110,11 +110,13 @@ std::string shortOptions() {
 
 std::vector<option> longOptions() {
   std::vector<option> table;
-  for (const OptionRow& row : kOptions) {
-    // The long names are literals of the table, hence NUL-terminated.
-    table.push_back({row.longName.data(), row.argument.empty() ? no_argument : required_argument,
-                     nullptr, optionCode(row)});
-  }
+  // The long names are literals of the table, hence NUL-terminated.
+  std::transform(kOptions.begin(), kOptions.end(), std::back_inserter(table),
+                 [](const OptionRow& row) -> option {
+                   return {row.longName.data(),
+                           row.argument.empty() ? no_argument : required_argument, nullptr,
+                           optionCode(row)};
+                 });
   table.push_back({nullptr, 0, nullptr, 0});
   return table;
 }
