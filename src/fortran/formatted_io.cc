@@ -124,7 +124,8 @@ constexpr char kUntouched = '\0';
 // The buffer of one WRITE whose records have `recordLength` characters:
 // the record, then room for the records that must not be.
 std::string recordBuffer(ftnint recordLength, std::size_t extraRecords) {
-  return std::string((extraRecords + 2) * static_cast<std::size_t>(recordLength), kUntouched);
+  std::string buffer((extraRecords + 2) * static_cast<std::size_t>(recordLength), kUntouched);
+  return buffer;
 }
 
 // See note [records beyond the first].
