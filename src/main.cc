@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,27 +19,20 @@
 
 namespace {
 
-// Prints `text` on standard output; a failed write is an error like any other.
-int printText(std::string_view text) {
-  errno = 0;
-  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
-    return sizgen::kExitSuccess;
-  }
-  std::fprintf(stderr, "sizgen: cannot write standard output: %s\n",
-               errno != 0 ? std::strerror(errno) : "write error");
-  return sizgen::kExitFailure;
-}
+// A deck file, closed when it goes out of scope.
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using DeckFile = std::unique_ptr<std::FILE, CloseFile>;
 
 // The deck named on the command line, opened for reading; throws
 // sizgen::Error when it cannot be read.
-std::FILE* openDeck(const std::string& path, const std::string& name) {
-  std::FILE* deck = std::fopen(path.c_str(), "re");
-  if (deck == nullptr) throw sizgen::Error("cannot open " + name + ": " + std::strerror(errno));
+DeckFile openDeck(const std::string& path, const std::string& name) {
+  DeckFile deck(std::fopen(path.c_str(), "re"));
+  if (!deck) throw sizgen::Error("cannot open " + name + ": " + std::strerror(errno));
   struct stat status {};
-  if (::fstat(fileno(deck), &status) == 0 && S_ISDIR(status.st_mode)) {
-    std::fclose(deck);
+  if (::fstat(fileno(deck.get()), &status) == 0 && S_ISDIR(status.st_mode))
     throw sizgen::Error("cannot read " + name + ": " + std::strerror(EISDIR));
-  }
   return deck;
 }
 
@@ -58,17 +52,19 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   const Options& options = commandLine.options;
-  if (options.mode == Mode::Help) return printText(helpText());
-  if (options.mode == Mode::Version) return printText(std::string(versionLine()) + "\n");
-
-  std::FILE* deck = stdin;
   try {
+    if (options.mode == Mode::Help || options.mode == Mode::Version) {
+      StreamSink out(stdout, "standard output");
+      print(out, options.mode == Mode::Help ? helpText() : versionLine());
+      return kExitSuccess;
+    }
+    DeckFile deckFile;
     std::string deckName = "standard input";
     if (!options.deck.empty()) {
       deckName = printableText(options.deck);
-      deck = openDeck(options.deck, deckName);
+      deckFile = openDeck(options.deck, deckName);
     }
-    runMode(options, deck, deckName, stdout);
+    runMode(options, deckFile ? deckFile.get() : stdin, deckName, stdout);
   } catch (const Error& error) {
     std::fflush(stdout);
     std::fprintf(stderr, "sizgen: %s\n", error.what());
@@ -78,6 +74,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "sizgen: internal error: %s\n", error.what());
     return kExitFailure;
   }
-  if (deck != stdin) std::fclose(deck);
   return kExitSuccess;
 }

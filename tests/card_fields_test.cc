@@ -23,10 +23,6 @@ std::string image(std::string_view text) {
   return card;
 }
 
-constexpr FieldColumns kListFields{1, 8};
-constexpr FieldColumns kValueField{9, 8};
-constexpr FieldColumns kFixedFlags{11, 2};
-
 TEST(PrintableField, TrimsBlanksAndShowsOtherBytesInHex) {
   EXPECT_EQ(printableField("   12x   "), "12x");
   EXPECT_EQ(printableField("1 2"), "1 2");
@@ -87,12 +83,12 @@ TEST(CardFields, ReadsIntegers) {
                    "      +7"
                    "       0"),
              1)
-      .readIntegers("(10I8)", kListFields, values);
+      .readIntegers(kListFields, values);
   EXPECT_EQ(values, (std::array<std::int32_t, 10>{7, 12, -7, 7, 0, 0, 0, 0, 0, 0}));
 
   std::array<std::int32_t, 30> flags{};
   CardFields(image("FIXED      1 2" + std::string(54, ' ') + "-1"), 1)
-      .readIntegers("(10X,30I2)", kFixedFlags, flags);
+      .readIntegers(kFixedFlags, flags);
   EXPECT_EQ(flags[0], 1);
   EXPECT_EQ(flags[1], 2);
   EXPECT_EQ(flags[28], 0);
@@ -108,11 +104,11 @@ TEST(CardFields, ReadsReals) {
                    "  1.5E+2"
                    "   25E-1"),
              1)
-      .readReals("(10E8.0)", kListFields, values);
+      .readReals(kListFields, values);
   EXPECT_EQ(values, (std::array<double, 10>{2500.0, 15.0, 1.5, -0.25, 150.0, 2.5, 0, 0, 0, 0}));
 
   std::array<double, 1> value{};
-  CardFields(image("DEFAULTx   0.125"), 1).readReals("(8X,E8.0)", kValueField, value);
+  CardFields(image("DEFAULTx   0.125"), 1).readReals(kValueField, value);
   EXPECT_EQ(value[0], 0.125);
 }
 
@@ -124,46 +120,39 @@ TEST(CardFields, UnreadableFieldNamesCardColumnsAndText) {
   std::array<std::int32_t, 30> flags{};
 
   EXPECT_EQ(errorOf([&] {
-              CardFields(image("      10      20     12x"), 3)
-                  .readIntegers("(10I8)", kListFields, integers);
+              CardFields(image("      10      20     12x"), 3).readIntegers(kListFields, integers);
             }),
             "card 3, columns 17-24: cannot read \"12x\" as an integer");
   EXPECT_EQ(errorOf([&] {
-              CardFields(image(std::string(72, ' ') + "  junk"), 12)
-                  .readReals("(10E8.0)", kListFields, reals);
+              CardFields(image(std::string(72, ' ') + "  junk"), 12).readReals(kListFields, reals);
             }),
             "card 12, columns 73-80: cannot read \"junk\" as a real");
-  EXPECT_EQ(errorOf([&] {
-              CardFields(image("DEFAULT     1.5x"), 2).readReals("(8X,E8.0)", kValueField, real);
-            }),
+  EXPECT_EQ(errorOf([&] { CardFields(image("DEFAULT     1.5x"), 2).readReals(kValueField, real); }),
             "card 2, columns 9-16: cannot read \"1.5x\" as a real");
-  EXPECT_EQ(errorOf([&] {
-              CardFields(image("CARDS      5OO"), 1).readIntegers("(8X,I8)", kValueField, integer);
-            }),
-            "card 1, columns 9-16: cannot read \"5OO\" as an integer");
-  EXPECT_EQ(errorOf([&] {
-              CardFields(image("FIXED     x1"), 1).readIntegers("(10X,30I2)", kFixedFlags, flags);
-            }),
-            "card 1, columns 11-12: cannot read \"x1\" as an integer");
-  EXPECT_EQ(errorOf([&] {
-              CardFields(image("FIXED" + std::string(64, ' ') + "q"), 1)
-                  .readIntegers("(10X,30I2)", kFixedFlags, flags);
-            }),
-            "card 1, columns 69-70: cannot read \"q\" as an integer");
-  // Bytes that are not printable are shown in hex.
-  EXPECT_EQ(errorOf([&] {
-              CardFields(image(std::string("       1   7\0", 13)), 5)
-                  .readIntegers("(10I8)", kListFields, integers);
-            }),
-            "card 5, columns 9-16: cannot read \"7\\x00\" as an integer");
   EXPECT_EQ(
-      errorOf([&] { CardFields(image("  \t1"), 1).readIntegers("(10I8)", kListFields, integers); }),
+      errorOf([&] { CardFields(image("CARDS      5OO"), 1).readIntegers(kValueField, integer); }),
+      "card 1, columns 9-16: cannot read \"5OO\" as an integer");
+  EXPECT_EQ(errorOf([&] { CardFields(image("FIXED     x1"), 1).readIntegers(kFixedFlags, flags); }),
+            "card 1, columns 11-12: cannot read \"x1\" as an integer");
+  EXPECT_EQ(
+      errorOf([&] {
+        CardFields(image("FIXED" + std::string(64, ' ') + "q"), 1).readIntegers(kFixedFlags, flags);
+      }),
+      "card 1, columns 69-70: cannot read \"q\" as an integer");
+  // Bytes that are not printable are shown in hex.
+  EXPECT_EQ(
+      errorOf([&] {
+        CardFields(image(std::string("       1   7\0", 13)), 5).readIntegers(kListFields, integers);
+      }),
+      "card 5, columns 9-16: cannot read \"7\\x00\" as an integer");
+  EXPECT_EQ(
+      errorOf([&] { CardFields(image("  \t1"), 1).readIntegers(kListFields, integers); }),
       "card 1, columns 1-8: cannot read \"\\x091\" as an integer (cards use blanks, not tabs: a "
       "tab is one column)");
   // The hint ends the message.
   EXPECT_EQ(errorOf([&] {
               CardFields(image("cards        500"), 4, " (did you mean \"CARDS\"?)")
-                  .readIntegers("(10I8)", kListFields, integers);
+                  .readIntegers(kListFields, integers);
             }),
             "card 4, columns 1-8: cannot read \"cards\" as an integer (did you mean \"CARDS\"?)");
 }
@@ -173,29 +162,27 @@ TEST(CardFields, UnreadableFieldNamesCardColumnsAndText) {
 TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
   struct Case {
     std::string card;
-    std::string_view format;
+    bool reals;
     FieldColumns columns;
     std::string message;
   };
   const std::vector<Case> cases = {
       // A comma as the last character of its field moves nothing.
-      {"1234567,       x", "(10I8)", kListFields,
+      {"1234567,       x", false, kListFields,
        "card 1, columns 9-16: cannot read \"x\" as an integer"},
       // A blank field takes its eight columns; the comma is the next field.
-      {"        ,      x", "(10I8)", kListFields,
+      {"        ,      x", false, kListFields,
        "card 1, columns 10-17: cannot read \"x\" as an integer"},
-      {",,,,x", "(10I8)", kListFields, "card 1, columns 5-12: cannot read \"x\" as an integer"},
-      {"1 , x", "(10I8)", kListFields, "card 1, columns 4-11: cannot read \"x\" as an integer"},
+      {",,,,x", false, kListFields, "card 1, columns 5-12: cannot read \"x\" as an integer"},
+      {"1 , x", false, kListFields, "card 1, columns 4-11: cannot read \"x\" as an integer"},
       // The field that fails ends at its own comma.
-      {"1,2,x,4", "(10I8)", kListFields, "card 1, columns 5-6: cannot read \"x,\" as an integer"},
-      {"2.5E,3", "(10E8.0)", kListFields, "card 1, columns 1-5: cannot read \"2.5E,\" as a real"},
-      {"FIXED     ,,,x", "(10X,30I2)", kFixedFlags,
+      {"1,2,x,4", false, kListFields, "card 1, columns 5-6: cannot read \"x,\" as an integer"},
+      {"2.5E,3", true, kListFields, "card 1, columns 1-5: cannot read \"2.5E,\" as a real"},
+      {"FIXED     ,,,x", false, kFixedFlags,
        "card 1, columns 14-15: cannot read \"x\" as an integer"},
       // The columns skipped before the value are passed over, comma or not.
-      {"DEFAULT,   x", "(8X,E8.0)", kValueField,
-       "card 1, columns 9-16: cannot read \"x\" as a real"},
-      {"CARDS   x,1", "(8X,I8)", kValueField,
-       "card 1, columns 9-10: cannot read \"x,\" as an integer"},
+      {"DEFAULT,   x", true, kValueField, "card 1, columns 9-16: cannot read \"x\" as a real"},
+      {"CARDS   x,1", false, kValueField, "card 1, columns 9-10: cannot read \"x,\" as an integer"},
   };
   for (const Case& c : cases) {
     const std::string card = image(c.card);
@@ -203,12 +190,10 @@ TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
     std::array<std::int32_t, 30> integers{};
     std::array<double, 10> reals{};
     std::string message = errorOf([&] {
-      if (c.format.find('E') != std::string_view::npos) {
-        fields.readReals(c.format, c.columns,
-                         std::span(reals).first(c.format == "(8X,E8.0)" ? 1 : 10));
+      if (c.reals) {
+        fields.readReals(c.columns, std::span(reals).first(c.columns.count));
       } else {
-        std::size_t count = c.format == "(10X,30I2)" ? 30 : c.format == "(8X,I8)" ? 1 : 10;
-        fields.readIntegers(c.format, c.columns, std::span(integers).first(count));
+        fields.readIntegers(c.columns, std::span(integers).first(c.columns.count));
       }
     });
     EXPECT_EQ(message, c.message) << c.card;
@@ -217,17 +202,17 @@ TEST(CardFields, CommaEndsAFieldAndTheNextOneStartsAfterIt) {
   // The values of a shifted card: the reading itself is libf2c's.
   std::array<std::int32_t, 10> values{};
   const std::string shifted = image("1,5     12345678");
-  CardFields(shifted, 1).readIntegers("(10I8)", kListFields, values);
+  CardFields(shifted, 1).readIntegers(kListFields, values);
   EXPECT_EQ(values, (std::array<std::int32_t, 10>{1, 512, 345678, 0, 0, 0, 0, 0, 0, 0}));
 
   // No field runs past the card: one that would is cut at its end.
   const std::string shortCard = "12345,789";
-  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 2).begin, 6u);
-  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 2).end, 9u);
-  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 1).begin, 4u);
-  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 1).end, 6u);
-  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 5).begin, 9u);
-  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4}, 5).end, 9u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4, 10}, 2).begin, 6u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4, 10}, 2).end, 9u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4, 10}, 1).begin, 4u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4, 10}, 1).end, 6u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4, 10}, 5).begin, 9u);
+  EXPECT_EQ(CardFields(shortCard, 1).span({1, 4, 10}, 5).end, 9u);
 }
 
 TEST(CardFields, TruncationMustFitThirtyTwoBits) {

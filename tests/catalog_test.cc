@@ -242,6 +242,20 @@ TEST(Catalog, ElementSizes) {
   EXPECT_EQ(bytesPerElement(kCharacter80), 4);  // not 80
 }
 
+// Each code is its own row; a character type's declared bytes are its
+// length, which its name states.
+TEST(Catalog, TypeCodeTable) {
+  for (std::size_t i = 0; i < kTypeCodes.size(); ++i) {
+    const TypeCode& type = kTypeCodes[i];
+    EXPECT_EQ(type.code, static_cast<std::int32_t>(i + 1));
+    EXPECT_EQ(&typeCode(type.code), &type);
+    const std::string_view length = type.fortranName.substr(type.fortranName.find('*') + 1);
+    EXPECT_EQ(std::to_string(type.bytes), length) << type.fortranName;
+    // Only the two types of the IMPLICIT statement need no type statement.
+    EXPECT_EQ(type.implicit, type.code == kReal8 || type.code == kInteger4) << type.fortranName;
+  }
+}
+
 TEST(Catalog, RoundingBoundary) {
   // The last row of ROOT9 may be rounded, the first row of ROOT25 not.
   EXPECT_EQ(kLastRoundedRow, groupNamed("ROOT9 ").lastRow);

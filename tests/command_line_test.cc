@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,36 @@ TEST(ParseCommandLine, OptionsModesAndTheDeck) {
   EXPECT_EQ(parsed({"--", "--check"}).options.deck, "--check");
 }
 
+// The table's rows agree with one another and with getopt_long's rules.
+TEST(OptionTable, EachOptionAndModeOnce) {
+  std::set<std::string_view> longNames;
+  std::set<char> shortNames;
+  std::set<Mode> modes;
+  for (const OptionRow& row : optionTable()) {
+    EXPECT_TRUE(longNames.insert(row.longName).second) << row.longName;
+    if (row.shortName != 0) {
+      EXPECT_TRUE(shortNames.insert(row.shortName).second) << row.longName;
+    }
+    if (row.mode != Mode::Run) {
+      EXPECT_TRUE(modes.insert(row.mode).second) << row.longName;
+    }
+    // A value is taken exactly when something records it.
+    EXPECT_EQ(row.argument.empty(), row.apply == nullptr) << row.longName;
+    EXPECT_FALSE(row.help.empty()) << row.longName;
+    // Every long name, and every short one, selects its row's mode.
+    if (row.mode != Mode::Run && row.argument.empty()) {
+      EXPECT_EQ(parsed({"--" + std::string(row.longName)}).options.mode, row.mode);
+      if (row.shortName != 0) {
+        const std::string word = std::string("-") + row.shortName;
+        EXPECT_EQ(parsed({word}).options.mode, row.mode);
+      }
+    }
+  }
+  // Every mode but a plain run has its option.
+  EXPECT_EQ(modes, (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
+                                   Mode::Help, Mode::Version}));
+}
+
 TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
   support::TempDir dir;
   support::writeFile(dir.file("file"), "");
@@ -90,7 +121,8 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"--output-dir="}, "--output-dir needs a directory"},
       {{"-o", missing}, "no output directory \"" + missing + "\""},
       {{"-o", file}, "the output directory \"" + file + "\" is not a directory"},
-      {{"--json", "-o", "/"}, "--output-dir goes only with a run that writes the files, not with --json"},
+      {{"--json", "-o", "/"},
+       "--output-dir goes only with a run that writes the files, not with --json"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(parsed(c.arguments).error, c.message) << c.arguments.front();
@@ -119,12 +151,9 @@ const std::string kDeck = "DEFAULT      2.0\nC not read\n";
 // status is printed as "exit N" between the two.
 support::ProcessResult runWithArguments(const std::string& directory,
                                         const std::vector<std::string>& arguments) {
-  support::TempDir scratch;
-  support::writeFile(scratch.file("deck"), kDeck);
-  std::string command = "cd " + shellQuote(directory) + " && { " + shellQuote(SIZGEN_BINARY);
-  for (const std::string& argument : arguments) command += " " + shellQuote(argument);
-  command += "; echo \"exit $?\"; cat; } <" + shellQuote(scratch.file("deck"));
-  return support::runCommand(command);
+  std::string script = "\"$sizgen\"";
+  for (const std::string& argument : arguments) script += " " + shellQuote(argument);
+  return support::runSizgenShell(directory, kDeck, script + "; echo \"exit $?\"; cat");
 }
 
 bool isEmptyDirectory(const std::string& directory) {
@@ -151,11 +180,18 @@ TEST(CommandLine, HelpDescribesOptionsOutputsAndCards) {
   std::string help = result.out.substr(0, result.out.size() - tail.size());
   EXPECT_TRUE(help.ends_with("\n"));
   EXPECT_NE(help.find("standard input"), std::string::npos) << help;
-  for (std::string_view word :
-       {"newmods.for", "dimdef.for", "debug.lis", "dum.bin", "DEFAULT", "SCALE", "FIXED", "CARDS",
-        "NBHDSW", "RAM TABLES", "ROUND UP", "--output-dir", "--check", "--report", "--json",
-        "--explain", "--fit", "--help", "--version"}) {
+  for (std::string_view word : {"newmods.for", "dimdef.for", "debug.lis", "dum.bin", "DEFAULT",
+                                "SCALE", "FIXED", "CARDS", "NBHDSW", "RAM TABLES", "ROUND UP"}) {
     EXPECT_NE(help.find(word), std::string::npos) << word;
+  }
+  // Each option with its value and the first line of what it does.
+  for (const OptionRow& row : optionTable()) {
+    std::string names = "--" + std::string(row.longName);
+    if (!row.argument.empty()) names += "=" + std::string(row.argument);
+    const std::string firstLine(row.help.substr(0, row.help.find('\n')));
+    EXPECT_NE(help.find(names + std::string(24 - 6 - names.size(), ' ') + firstLine + "\n"),
+              std::string::npos)
+        << names;
   }
 }
 
@@ -211,15 +247,17 @@ TEST(CommandLine, ADeckFileAndAnOutputDirectory) {
   support::TempDir same;
   support::ProcessResult piped = support::runSizgenBinary(same.path(), kDeck, {"-"});
   EXPECT_EQ(piped.exitStatus, 0);
-  EXPECT_EQ(support::readFile(same.file("newmods.for")), support::readFile(out.file("newmods.for")));
+  EXPECT_EQ(support::readFile(same.file("newmods.for")),
+            support::readFile(out.file("newmods.for")));
 
   // A deck that cannot be read is a file error: exit status 1, nothing touched.
   for (const std::string& deck : {std::string("missing.deck"), dir.path()}) {
     support::TempDir empty;
     support::ProcessResult result = runWithArguments(empty.path(), {deck});
     EXPECT_TRUE(result.out.starts_with("exit 1\n")) << result.out;
-    const std::string reason = deck == dir.path() ? "cannot read " + deck + ": Is a directory"
-                                                  : "cannot open " + deck + ": No such file or directory";
+    const std::string reason = deck == dir.path()
+                                   ? "cannot read " + deck + ": Is a directory"
+                                   : "cannot open " + deck + ": No such file or directory";
     EXPECT_EQ(result.err, "sizgen: " + reason + "\n");
     EXPECT_TRUE(isEmptyDirectory(empty.path()));
   }

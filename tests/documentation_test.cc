@@ -94,8 +94,8 @@ TEST(Documentation, ManualPageHelpAndReadmeAgree) {
     EXPECT_NE(help.find(file), std::string::npos) << file;
   }
   // Options, written with groff's escaped hyphens in the manual page.
-  for (std::string option :
-       {"output-dir", "check", "report", "json", "explain", "fit", "help", "version"}) {
+  for (const OptionRow& row : optionTable()) {
+    const std::string option(row.longName);
     EXPECT_NE(help.find("--" + option), std::string::npos) << option;
     std::string escaped = "\\-\\-";
     for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);

@@ -259,30 +259,6 @@ TEST(JsonResult, ProgramPrintsTheDocumentAndWritesNoFile) {
   }
 }
 
-TEST(JsonResult, DeckErrorIsReportedAsARunReportsIt) {
-  const std::vector<std::string> decks = {
-      deckText("error"),
-      "x\n",
-      keywordCard("DEFAULT", "1E38"),
-      keywordCard("NBHDSW", "1E999"),
-      keywordCard("SCALE", "1.0E5"),
-      listCard({"99999999"}),  // MTOT beyond 32 bits
-  };
-  for (const std::string& deck : decks) {
-    testing::TempDir plainDir;
-    testing::TempDir jsonDir;
-    const testing::ProcessResult plain = testing::runSizgenBinary(plainDir.path(), deck);
-    const testing::ProcessResult asJson =
-        testing::runSizgenBinary(jsonDir.path(), deck, {"--json"});
-    EXPECT_EQ(plain.exitStatus, 1) << deck;
-    EXPECT_TRUE(plain.err.starts_with("sizgen: ")) << deck;
-    EXPECT_EQ(asJson.exitStatus, 1) << deck;
-    EXPECT_EQ(asJson.err, plain.err) << deck;
-    EXPECT_EQ(asJson.out, "") << deck;
-    EXPECT_EQ(entries(jsonDir.path()), std::vector<std::string>{}) << deck;
-  }
-}
-
 // docs/json-results.md and the document.
 
 std::string schemaPage() {

@@ -267,13 +267,6 @@ TEST(Fit, NothingFitsSaysWhatTheSmallestMultiplierNeeds) {
             "sizgen: no SCALE card keeps the COMMON storage within 1000 bytes: even "
             "the smallest multiplier, which leaves every list it scales at 1, needs " +
                 std::to_string(*floor) + " bytes (" + readableBytes(*floor) + ")\n");
-
-  // A default that overflows whatever the multiplier: the deck's own
-  // error, as a plain run reports it.
-  result = runSizgenBinary(dir.path(), keywordCard("DEFAULT", "1E9"), {"--fit=4GiB"});
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(result.err, "sizgen: list 1 (LSTDEF x DEFMUL) is out of the 32-bit range\n");
-  EXPECT_EQ(runSizgenBinary(dir.path(), keywordCard("DEFAULT", "1E9")).err, result.err);
 }
 
 TEST(FitSearch, FewPlansForTheExampleDeck) {

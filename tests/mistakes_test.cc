@@ -131,7 +131,7 @@ const std::vector<Mistake> kMistakes = {
 TEST(Mistakes, EachGivesItsMessage) {
   for (const Mistake& mistake : kMistakes) {
     if (mistake.arguments.empty()) {
-      support::InProcessOutput run = support::runInFreshDirectory(mistake.deck);
+      support::InMemoryRun run = support::runInMemory(mistake.deck);
       EXPECT_EQ(run.error, mistake.message) << mistake.what;
     } else {
       support::TempDir dir;

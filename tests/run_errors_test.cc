@@ -24,13 +24,13 @@ namespace support = sizgen::testing;
 
 using support::echo;
 using support::fields;
-using support::InProcessOutput;
+using support::InMemoryRun;
 using support::kCommentEcho;
 using support::kFirstEcho;
 using support::kFourthEcho;
 using support::kOffsetsEcho;
 using support::kThreeEmptyCards;
-using support::runInFreshDirectory;
+using support::runInMemory;
 using support::threeEmptyEchoes;
 
 // The card-column ruler under which the cards are echoed.
@@ -280,7 +280,7 @@ TEST(FilesAfterAnError, FileWithoutWritePermission) {
   if (::geteuid() == 0) {
     asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
     support::ProcessResult probe =
-        support::runCommand(asUser + "'" + SIZGEN_BINARY + "' --version");
+        support::runSizgenShell(dir.path(), "", "exec " + asUser + "\"$sizgen\" --version");
     if (probe.exitStatus != 0) {
       GTEST_SKIP() << "running as root, and setpriv cannot run the program as user 65534: "
                    << probe.err;
@@ -289,8 +289,8 @@ TEST(FilesAfterAnError, FileWithoutWritePermission) {
   }
   support::writeFile(dir.file("dimdef.for"), "read only\n");
   ::chmod(dir.file("dimdef.for").c_str(), 0444);
-  support::ProcessResult result = support::runCommand("cd '" + dir.path() + "' && exec " + asUser +
-                                                      "'" + SIZGEN_BINARY + "' </dev/null");
+  support::ProcessResult result =
+      support::runSizgenShell(dir.path(), "", "exec " + asUser + "\"$sizgen\"");
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.err, "sizgen: cannot open dimdef.for: Permission denied\n");
   EXPECT_EQ(result.out, "");
@@ -300,12 +300,10 @@ TEST(FilesAfterAnError, FileWithoutWritePermission) {
   EXPECT_FALSE(support::fileExists(dir.file("debug.lis")));
 }
 
-void expectSameRun(const InProcessOutput& first, const InProcessOutput& second) {
+void expectSameRun(const InMemoryRun& first, const InMemoryRun& second) {
   EXPECT_EQ(first.error, second.error);
   EXPECT_EQ(first.listing, second.listing);
-  EXPECT_EQ(first.newmods, second.newmods);
-  EXPECT_EQ(first.dimdef, second.dimdef);
-  EXPECT_EQ(first.debug, second.debug);
+  EXPECT_EQ(first.files, second.files);
 }
 
 const std::string kSettingsDeck =
@@ -314,33 +312,35 @@ const std::string kSettingsDeck =
     fields({"10", "20"}) + "\n";
 
 TEST(RepeatedRuns, TwoRunsInARowAreTheSame) {
-  InProcessOutput first = runInFreshDirectory(kSettingsDeck);
-  InProcessOutput second = runInFreshDirectory(kSettingsDeck);
+  InMemoryRun first = runInMemory(kSettingsDeck);
+  InMemoryRun second = runInMemory(kSettingsDeck);
   EXPECT_EQ(first.error, "");
   EXPECT_TRUE(first.listing.ends_with(" words).\n")) << first.listing;
   expectSameRun(first, second);
 }
 
 TEST(RepeatedRuns, RunAfterAFailedRun) {
-  InProcessOutput empty = runInFreshDirectory("");
-  InProcessOutput settings = runInFreshDirectory(kSettingsDeck);
+  InMemoryRun empty = runInMemory("");
+  InMemoryRun settings = runInMemory(kSettingsDeck);
 
   // A deck that fails after setting much: nothing of it stays for the next run.
-  InProcessOutput failed = runInFreshDirectory(kSettingsDeck + "FIXED      1 1\n" + fields({"7"}) +
-                                               "\n" + fields({"1", "x"}) + "\n");
+  InMemoryRun failed = runInMemory(kSettingsDeck + "FIXED      1 1\n" + fields({"7"}) + "\n" +
+                                   fields({"1", "x"}) + "\n");
   EXPECT_EQ(failed.error, "card 10, columns 9-16: cannot read \"x\" as an integer");
   EXPECT_FALSE(failed.listing.ends_with(" words).\n"));
-  expectSameRun(runInFreshDirectory(""), empty);
+  expectSameRun(runInMemory(""), empty);
 
   // A run that could not open its files.
   {
     support::TempDir dir;
     std::filesystem::create_directory(dir.file("dimdef.for"));
-    support::InProcessResult blocked = support::runInProcess(dir.path(), kSettingsDeck);
-    EXPECT_EQ(blocked.error, "cannot open dimdef.for: Is a directory");
-    EXPECT_EQ(blocked.listing, "");
+    DirectoryFiles files(dir.path());
+    MemorySink listing;
+    EXPECT_EQ(support::runWith(kSettingsDeck, listing, files),
+              "cannot open dimdef.for: Is a directory");
+    EXPECT_EQ(listing.text(), "");
   }
-  expectSameRun(runInFreshDirectory(kSettingsDeck), settings);
+  expectSameRun(runInMemory(kSettingsDeck), settings);
 }
 
 }  // namespace

@@ -19,8 +19,7 @@ namespace {
 using sizgen::testing::linesOf;
 using sizgen::testing::ProcessResult;
 using sizgen::testing::readFile;
-using sizgen::testing::runCommand;
-using sizgen::testing::shellQuote;
+using sizgen::testing::runSizgenShell;
 using sizgen::testing::TempDir;
 using sizgen::testing::writeFile;
 
@@ -41,8 +40,7 @@ std::map<std::string, std::string> contents(const std::string& directory) {
 // `command` run in `directory` with sizgen standing for the built program
 // and an empty deck on standard input.
 ProcessResult runIn(const std::string& directory, const std::string& command) {
-  return runCommand("cd " + shellQuote(directory) + " && exec </dev/null && sizgen=" +
-                    shellQuote(SIZGEN_BINARY) + " && " + command);
+  return runSizgenShell(directory, "", command);
 }
 
 struct AliasCase {

@@ -19,10 +19,10 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 using testing::errorOf;
-using testing::InProcessOutput;
+using testing::InMemoryRun;
 using testing::linesOf;
 using testing::resolved;
-using testing::runInFreshDirectory;
+using testing::runInMemory;
 
 TEST(StorageTotal, EmptyDeck) {
   ListSizes LSTNEW = resolved();
@@ -183,20 +183,20 @@ std::vector<std::string> block20(const std::vector<std::string>& dimdef) {
 }
 
 TEST(DebugFile, EmptyDeck) {
-  InProcessOutput run = runInFreshDirectory("");
+  InMemoryRun run = runInMemory("");
   ASSERT_EQ(run.error, "");
-  EXPECT_EQ(run.debug, kEmptyDeckDebug);
+  EXPECT_EQ(run.files["debug.lis"], kEmptyDeckDebug);
   EXPECT_TRUE(run.listing.ends_with(kClosing79880));
-  auto dimdef = linesOf(run.dimdef);
+  auto dimdef = linesOf(run.files["dimdef.for"]);
   ASSERT_GE(dimdef.size(), 38u);
   EXPECT_EQ(dimdef[32], "      LSIZE(29)  =       1");
   EXPECT_EQ(dimdef[36], "      LSIZE(N7)  =     79880");
 }
 
 TEST(DebugFile, RamTables) {
-  InProcessOutput run = runInFreshDirectory("RAM TABLES\n");
+  InMemoryRun run = runInMemory("RAM TABLES\n");
   ASSERT_EQ(run.error, "");
-  EXPECT_EQ(run.debug,
+  EXPECT_EQ(run.files["debug.lis"],
             "  Before modify,  MTOT = 86656\n"
             "  LSTNEW(1) = 252\n"
             "  LSTNEW(7) = 700\n"
@@ -204,7 +204,7 @@ TEST(DebugFile, RamTables) {
             "  B4 modify, LSTNEW(29) = 1\n"
             "     modify, LSTNEW(29) = 79880\n");
   EXPECT_TRUE(run.listing.ends_with(kClosing79880));
-  auto dimdef = linesOf(run.dimdef);
+  auto dimdef = linesOf(run.files["dimdef.for"]);
   ASSERT_GE(dimdef.size(), 38u);
   EXPECT_EQ(dimdef[32], "      LSIZE(29)  =   79880");
   auto pairs = block20(dimdef);
@@ -214,11 +214,11 @@ TEST(DebugFile, RamTables) {
 }
 
 TEST(DebugFile, FirstOffsetChangesOnlyList99) {
-  InProcessOutput run = runInFreshDirectory("\n\n\n  123456\n");
+  InMemoryRun run = runInMemory("\n\n\n  123456\n");
   ASSERT_EQ(run.error, "");
-  EXPECT_EQ(run.debug, kEmptyDeckDebug);
+  EXPECT_EQ(run.files["debug.lis"], kEmptyDeckDebug);
   EXPECT_TRUE(run.listing.ends_with(kClosing79880));
-  auto pairs = block20(linesOf(run.dimdef));
+  auto pairs = block20(linesOf(run.files["dimdef.for"]));
   ASSERT_EQ(pairs.size(), 8u);
   EXPECT_EQ(pairs[4], "      LSIZE( 5)  =       0");
   EXPECT_EQ(pairs[5], "      LSIZE( 6)  =  123456");

@@ -6,21 +6,6 @@
 
 namespace sizgen {
 
-std::string_view declaredTypeName(std::int32_t typeCode) {
-  switch (typeCode) {
-    case kCharacter6:
-      return "CHARACTER*6";
-    case kCharacter1:
-      return "CHARACTER*1";
-    case kReal8:
-      return "REAL*8";
-    case kCharacter80:
-      return "CHARACTER*80";
-    default:
-      return "INTEGER*4";
-  }
-}
-
 std::int64_t arrayBytes(const PlannedArray& array) {
   return array.dimension <= 0 ? 0 : array.dimension * declaredElementBytes(array.typeCode);
 }

@@ -11,25 +11,15 @@
 
 namespace sizgen {
 
-// Bytes per element of a declared type: CHARACTER*6, CHARACTER*1, REAL*8,
-// INTEGER*4, CHARACTER*80.
-constexpr std::int64_t declaredElementBytes(std::int32_t typeCode) {
-  switch (typeCode) {
-    case kCharacter6:
-      return 6;
-    case kCharacter1:
-      return 1;
-    case kReal8:
-      return 8;
-    case kCharacter80:
-      return 80;
-    default:
-      return 4;
-  }
+// Bytes per element of a declared type, as the compiler allocates it.
+constexpr std::int64_t declaredElementBytes(std::int32_t code) {
+  return typeCode(code).bytes;
 }
 
 // The Fortran type a declared type code stands for ("REAL*8").
-std::string_view declaredTypeName(std::int32_t typeCode);
+constexpr std::string_view declaredTypeName(std::int32_t code) {
+  return typeCode(code).fortranName;
+}
 
 // The bytes of one array's COMMON block: its dimension times its element
 // size; a dimension of zero or less allocates nothing.

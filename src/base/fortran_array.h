@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
-#include <cassert>
 #include <cstddef>
 #include <span>
+#include <string>
+
+#include "base/error.h"
 
 namespace sizgen {
 
@@ -13,11 +15,11 @@ template <class T, std::size_t N>
 class FortranArray {
  public:
   constexpr T& operator()(std::size_t k) {
-    assert(k >= 1 && k <= N);
+    if (k < 1 || k > N) outOfBounds(k);
     return values_[k - 1];
   }
   constexpr const T& operator()(std::size_t k) const {
-    assert(k >= 1 && k <= N);
+    if (k < 1 || k > N) outOfBounds(k);
     return values_[k - 1];
   }
 
@@ -30,13 +32,18 @@ class FortranArray {
 
   // Entries first to last, in order.
   constexpr std::span<const T> range(std::size_t first, std::size_t last) const {
-    assert(first >= 1 && first <= last && last <= N);
+    if (first < 1 || first > last || last > N) outOfBounds(first < 1 || first > N ? first : last);
     return std::span<const T>(values_).subspan(first - 1, last - first + 1);
   }
 
   friend constexpr bool operator==(const FortranArray&, const FortranArray&) = default;
 
  private:
+  // Kept out of line, so that the check costs the caller a compare only.
+  [[noreturn, gnu::cold, gnu::noinline]] static void outOfBounds(std::size_t k) {
+    throw InternalError("index " + std::to_string(k) + " outside 1 to " + std::to_string(N));
+  }
+
   std::array<T, N> values_{};
 };
 

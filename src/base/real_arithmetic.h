@@ -31,26 +31,20 @@ std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r);
 
 // A value computed in 64 bits (or a truncated real, nothing when it did not
 // fit), to be stored in a 32-bit table entry.  When it does not fit,
-// throws sizgen::Error "WHAT is out of the 32-bit range", WHAT being what
-// `describe()` returns: the text is made only then, since a plan stores
-// hundreds of values and most plans fit.
-template <std::invocable Describe>
-std::int32_t stored(std::int64_t value, Describe describe) {
-  if (value < std::numeric_limits<std::int32_t>::min() ||
-      value > std::numeric_limits<std::int32_t>::max())
-    outOfRange(describe());
-  return static_cast<std::int32_t>(value);
-}
-template <std::invocable Describe>
-std::int32_t stored(std::optional<std::int32_t> value, Describe describe) {
-  if (!value) outOfRange(describe());
-  return *value;
-}
-inline std::int32_t stored(std::int64_t value, const char* what) {
-  return stored(value, [what] { return std::string(what); });
-}
-inline std::int32_t stored(std::optional<std::int32_t> value, const char* what) {
-  return stored(value, [what] { return std::string(what); });
+// throws sizgen::Error "WHAT is out of the 32-bit range": WHAT is
+// `describe`, a text or a function that makes it, called only then, since a
+// plan stores hundreds of values and most plans fit.
+template <class Describe>
+std::int32_t stored(std::optional<std::int64_t> value, const Describe& describe) {
+  if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
+      *value > std::numeric_limits<std::int32_t>::max()) {
+    if constexpr (std::invocable<Describe>) {
+      outOfRange(describe());
+    } else {
+      outOfRange(describe);
+    }
+  }
+  return static_cast<std::int32_t>(*value);
 }
 
 }  // namespace sizgen

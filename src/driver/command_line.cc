@@ -11,56 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "input/card_fields.h"
 #include "version.h"
 
 namespace sizgen {
 namespace {
-
-// Long options without a short form get codes above any character.
-enum OptionCode : int {
-  kCheck = 256,
-  kReport,
-  kJson,
-  kExplain,
-  kFit,
-  kVersion,
-};
-
-constexpr std::array<option, 9> kLongOptions = {{
-    {"output-dir", required_argument, nullptr, 'o'},
-    {"check", no_argument, nullptr, kCheck},
-    {"report", no_argument, nullptr, kReport},
-    {"json", no_argument, nullptr, kJson},
-    {"explain", required_argument, nullptr, kExplain},
-    {"fit", required_argument, nullptr, kFit},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, kVersion},
-    {nullptr, 0, nullptr, 0},
-}};
-
-// How an option is named in messages.
-std::string optionName(Mode mode) {
-  switch (mode) {
-    case Mode::Check:
-      return "--check";
-    case Mode::Report:
-      return "--report";
-    case Mode::Json:
-      return "--json";
-    case Mode::Explain:
-      return "--explain";
-    case Mode::Fit:
-      return "--fit";
-    case Mode::Help:
-      return "--help";
-    case Mode::Version:
-      return "--version";
-    case Mode::Run:
-      break;
-  }
-  return "";
-}
 
 // An argument as messages show it: in quotes, bytes that are not printable
 // as \xHH, so that the message stays one line.
@@ -68,12 +24,101 @@ std::string quoted(std::string_view text) {
   return "\"" + printableText(text) + "\"";
 }
 
-std::optional<int> parseListNumber(std::string_view text) {
+std::string applyOutputDirectory(std::string_view value, Options& options) {
+  options.outputDirectory = value;
+  return value.empty() ? "--output-dir needs a directory" : "";
+}
+
+std::string applyExplain(std::string_view value, Options& options) {
+  if (value == "all") return "";
   int list = 0;
-  auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), list);
-  if (failure != std::errc() || end != text.data() + text.size() || list < 1 || list > 99)
-    return std::nullopt;
-  return list;
+  auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), list);
+  if (failure != std::errc() || end != value.data() + value.size() || list < 1 || list > 99)
+    return "--explain takes a list number from 1 to 99 or \"all\", not " + quoted(value);
+  options.explainList = list;
+  return "";
+}
+
+std::string applyFit(std::string_view value, Options& options) {
+  std::optional<std::int64_t> bytes = parseByteSize(value);
+  if (!bytes || *bytes == 0)
+    return "--fit takes a size in bytes greater than 0, optionally with K, M, G "
+           "(powers of 1000) or KiB, MiB, GiB (powers of 1024), not " +
+           quoted(value);
+  options.fitBytes = *bytes;
+  return "";
+}
+
+// clang-format off
+constexpr std::array<OptionRow, 8> kOptions = {{
+    // short long          value   mode           help
+    {'o', "output-dir", "DIR",  Mode::Run,     "write the four files in DIR, which must exist",
+     applyOutputDirectory},
+    {0,   "check",      "",     Mode::Check,   "read and plan the deck, write nothing; print one\n"
+                                               "line with LTLABL and the total storage", nullptr},
+    {0,   "report",     "",     Mode::Report,  "print the storage of every array, group and block\n"
+                                               "instead of the listing; write no file", nullptr},
+    {0,   "json",       "",     Mode::Json,    "print the whole result as one JSON document;\n"
+                                               "write no file", nullptr},
+    {0,   "explain",    "LIST", Mode::Explain, "print how list LIST (1 to 99, or all) got its size;\n"
+                                               "write no file", applyExplain},
+    {0,   "fit",        "SIZE", Mode::Fit,     "print the SCALE card that makes the largest lists\n"
+                                               "whose COMMON storage stays within SIZE bytes (K, M,\n"
+                                               "G: powers of 1000; KiB, MiB, GiB: powers of 1024);\n"
+                                               "write no file", applyFit},
+    {'h', "help",       "",     Mode::Help,    "print this text", nullptr},
+    {0,   "version",    "",     Mode::Version, "print the version", nullptr},
+}};
+// clang-format on
+
+// Options without a short name are known to getopt_long by codes above any
+// character: this one plus the index of their row.
+constexpr int kFirstLongCode = 256;
+
+int optionCode(const OptionRow& row) {
+  return row.shortName != 0 ? row.shortName
+                            : kFirstLongCode + static_cast<int>(&row - kOptions.data());
+}
+
+const OptionRow& rowOfCode(int code) {
+  const auto* row = std::find_if(kOptions.begin(), kOptions.end(),
+                                 [code](const OptionRow& r) { return optionCode(r) == code; });
+  if (row == kOptions.end()) throw InternalError("no option has code " + std::to_string(code));
+  return *row;
+}
+
+// How an option that selects `mode` is named in messages.
+std::string optionName(Mode mode) {
+  const auto* row = std::find_if(kOptions.begin(), kOptions.end(),
+                                 [mode](const OptionRow& r) { return r.mode == mode; });
+  if (mode == Mode::Run || row == kOptions.end())
+    throw InternalError("no option selects this mode");
+  return "--" + std::string(row->longName);
+}
+
+// getopt_long's tables: the short options, and the long ones ending with
+// a row of zeros.
+std::string shortOptions() {
+  std::string text = ":";  // a missing value is reported as ':'
+  for (const OptionRow& row : kOptions) {
+    if (row.shortName == 0) continue;
+    text += row.shortName;
+    if (!row.argument.empty()) text += ':';
+  }
+  return text;
+}
+
+std::vector<option> longOptions() {
+  std::vector<option> table;
+  // The long names are literals of the table, hence NUL-terminated.
+  std::transform(kOptions.begin(), kOptions.end(), std::back_inserter(table),
+                 [](const OptionRow& row) -> option {
+                   return {row.longName.data(),
+                           row.argument.empty() ? no_argument : required_argument, nullptr,
+                           optionCode(row)};
+                 });
+  table.push_back({nullptr, 0, nullptr, 0});
+  return table;
 }
 
 }  // namespace
@@ -131,59 +176,27 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     return true;
   };
 
+  const std::string shortNames = shortOptions();
+  const std::vector<option> longNames = longOptions();
   optind = 0;  // start afresh: the parser keeps its place between calls
   opterr = 0;  // the messages are ours
   for (;;) {
-    const int code = getopt_long(argc, argv.data(), ":o:h", kLongOptions.data(), nullptr);
+    const int code = getopt_long(argc, argv.data(), shortNames.c_str(), longNames.data(), nullptr);
     if (code == -1) break;
     // The word that getopt refused, for messages.
     std::string_view word = argv[static_cast<std::size_t>(optind - 1)];
-    switch (code) {
-      case 'o':
-        options.outputDirectory = optarg;
-        if (options.outputDirectory.empty()) return fail("--output-dir needs a directory");
-        break;
-      case kCheck:
-        if (!setMode(Mode::Check)) return result;
-        break;
-      case kReport:
-        if (!setMode(Mode::Report)) return result;
-        break;
-      case kJson:
-        if (!setMode(Mode::Json)) return result;
-        break;
-      case kExplain:
-        if (!setMode(Mode::Explain)) return result;
-        if (std::string_view(optarg) != "all") {
-          options.explainList = parseListNumber(optarg);
-          if (!options.explainList)
-            return fail("--explain takes a list number from 1 to 99 or \"all\", not " +
-                        quoted(optarg));
-        }
-        break;
-      case kFit: {
-        if (!setMode(Mode::Fit)) return result;
-        std::optional<std::int64_t> bytes = parseByteSize(optarg);
-        if (!bytes || *bytes == 0)
-          return fail(
-              "--fit takes a size in bytes greater than 0, optionally with K, M, G "
-              "(powers of 1000) or KiB, MiB, GiB (powers of 1024), not " +
-              quoted(optarg));
-        options.fitBytes = *bytes;
-        break;
-      }
-      case 'h':
-        if (!setMode(Mode::Help)) return result;
-        break;
-      case kVersion:
-        if (!setMode(Mode::Version)) return result;
-        break;
-      case ':':
-        return fail("option " + quoted(word.substr(0, word.find('='))) + " needs a value");
-      default:
-        if (word.starts_with("--") && word.find('=') != std::string_view::npos && optopt != 0)
-          return fail("option " + quoted(word.substr(0, word.find('='))) + " takes no value");
-        return fail("unknown option " + quoted(word));
+    if (code == ':')
+      return fail("option " + quoted(word.substr(0, word.find('='))) + " needs a value");
+    if (code == '?') {
+      if (word.starts_with("--") && word.find('=') != std::string_view::npos && optopt != 0)
+        return fail("option " + quoted(word.substr(0, word.find('='))) + " takes no value");
+      return fail("unknown option " + quoted(word));
+    }
+    const OptionRow& row = rowOfCode(code);
+    if (row.mode != Mode::Run && !setMode(row.mode)) return result;
+    if (row.apply != nullptr) {
+      std::string error = row.apply(optarg, options);
+      if (!error.empty()) return fail(std::move(error));
     }
   }
 
@@ -211,57 +224,83 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
   return result;
 }
 
+namespace {
+
+constexpr std::string_view kSynopsis = "sizgen [OPTION]... [DECK]";
+
+// The options part of --help: each row's names padded to one column, then
+// its help lines.
+std::string optionsHelp() {
+  constexpr std::size_t kHelpColumn = 24;
+  std::string text = "Options:\n";
+  std::vector<std::string> analyses;
+  for (const OptionRow& row : kOptions) {
+    std::string names = row.shortName != 0 ? std::string("  -") + row.shortName + ", " : "      ";
+    names += "--" + std::string(row.longName);
+    if (!row.argument.empty()) names += "=" + std::string(row.argument);
+    names.resize(std::max(kHelpColumn, names.size() + 2), ' ');
+    std::string_view help = row.help;
+    for (std::size_t end = help.find('\n'); end != std::string_view::npos; end = help.find('\n')) {
+      text += names + std::string(help.substr(0, end)) + "\n";
+      names.assign(kHelpColumn, ' ');
+      help.remove_prefix(end + 1);
+    }
+    text += names + std::string(help) + "\n";
+    if (isAnalysis(row.mode)) analyses.push_back("--" + std::string(row.longName));
+  }
+  text += "Only one of ";
+  for (std::size_t i = 0; i < analyses.size(); ++i) {
+    if (i > 0) text += i + 1 == analyses.size() ? " and " : ", ";
+    text += analyses[i];
+  }
+  return text + " at a time.\n";
+}
+
+}  // namespace
+
+std::span<const OptionRow> optionTable() {
+  return kOptions;
+}
+
 std::string_view usageLine() {
-  return "(usage: sizgen [OPTION]... [DECK]; see sizgen --help)";
+  static const std::string line = "(usage: " + std::string(kSynopsis) + "; see sizgen --help)";
+  return line;
 }
 
 std::string_view helpText() {
-  return "usage: sizgen [OPTION]... [DECK]\n"
-         "\n"
-         "Reads a deck of 80-column cards from DECK (standard input when it is\n"
-         "missing or -), resolves the list sizes of the host program and writes,\n"
-         "in the current directory or the one --output-dir names:\n"
-         "  newmods.for  the nine subroutines ROOT10 ... ROOT28 declaring the arrays\n"
-         "  dimdef.for   the subroutine DIMDEF (LSIZE, NCHAIN) with the list sizes\n"
-         "  debug.lis    six lines of storage totals\n"
-         "  dum.bin      opened, never written\n"
-         "and a listing on standard output.\n"
-         "\n"
-         "Options:\n"
-         "  -o, --output-dir=DIR  write the four files in DIR, which must exist\n"
-         "      --check           read and plan the deck, write nothing; print one\n"
-         "                        line with LTLABL and the total storage\n"
-         "      --report          print the storage of every array, group and block\n"
-         "                        instead of the listing; write no file\n"
-         "      --json            print the whole result as one JSON document;\n"
-         "                        write no file\n"
-         "      --explain=LIST    print how list LIST (1 to 99, or all) got its size;\n"
-         "                        write no file\n"
-         "      --fit=SIZE        print the SCALE card that makes the largest lists\n"
-         "                        whose COMMON storage stays within SIZE bytes (K, M,\n"
-         "                        G: powers of 1000; KiB, MiB, GiB: powers of 1024);\n"
-         "                        write no file\n"
-         "  -h, --help            print this text\n"
-         "      --version         print the version\n"
-         "Only one of --check, --report, --json, --explain and --fit at a time.\n"
-         "\n"
-         "Cards (keywords in columns 1 on, values in columns 9-16):\n"
-         "  C           comment\n"
-         "  DEFAULT     default multiplier for lists not given (real)\n"
-         "  SCALE       final multiplier for all lists not FIXED (real)\n"
-         "  FIXED       flags for lists 1-30, columns 11-70, two columns each\n"
-         "  CARDS       size of list 31 (integer)\n"
-         "  NBHDSW      list 6 scale factor for lists 56 and 74 (real)\n"
-         "  RAM TABLES  list 29 takes the size of LABCOM\n"
-         "  ROUND UP    byte quantum for array sizes (integer, below 1: 4194304)\n"
-         "  any other   list-size card, ten 8-column fields: lists 1-10, 11-20,\n"
-         "              21-30, optionally 31-40 (marked by the text \"Optional card\n"
-         "              for Lists 31, etc.\" in its { comment), then the seven\n"
-         "              supplemental offsets\n"
-         "\n"
-         "Exit status: 0 after a normal run, 1 when the deck or a file cannot be\n"
-         "processed (one line on standard error), 2 for a usage error.\n"
-         "See sizgen(1).\n";
+  static const std::string text =
+      "usage: " + std::string(kSynopsis) +
+      "\n"
+      "\n"
+      "Reads a deck of 80-column cards from DECK (standard input when it is\n"
+      "missing or -), resolves the list sizes of the host program and writes,\n"
+      "in the current directory or the one --output-dir names:\n"
+      "  newmods.for  the nine subroutines ROOT10 ... ROOT28 declaring the arrays\n"
+      "  dimdef.for   the subroutine DIMDEF (LSIZE, NCHAIN) with the list sizes\n"
+      "  debug.lis    six lines of storage totals\n"
+      "  dum.bin      opened, never written\n"
+      "and a listing on standard output.\n"
+      "\n" +
+      optionsHelp() +
+      "\n"
+      "Cards (keywords in columns 1 on, values in columns 9-16):\n"
+      "  C           comment\n"
+      "  DEFAULT     default multiplier for lists not given (real)\n"
+      "  SCALE       final multiplier for all lists not FIXED (real)\n"
+      "  FIXED       flags for lists 1-30, columns 11-70, two columns each\n"
+      "  CARDS       size of list 31 (integer)\n"
+      "  NBHDSW      list 6 scale factor for lists 56 and 74 (real)\n"
+      "  RAM TABLES  list 29 takes the size of LABCOM\n"
+      "  ROUND UP    byte quantum for array sizes (integer, below 1: 4194304)\n"
+      "  any other   list-size card, ten 8-column fields: lists 1-10, 11-20,\n"
+      "              21-30, optionally 31-40 (marked by the text \"Optional card\n"
+      "              for Lists 31, etc.\" in its { comment), then the seven\n"
+      "              supplemental offsets\n"
+      "\n"
+      "Exit status: 0 after a normal run, 1 when the deck or a file cannot be\n"
+      "processed (one line on standard error), 2 for a usage error.\n"
+      "See sizgen(1).\n";
+  return text;
 }
 
 std::string_view versionLine() {

@@ -35,6 +35,28 @@ struct Options {
   std::int64_t fitBytes = 0;       // with Fit: the memory budget in bytes
 };
 
+// One option of the command line: its names, the value it takes, the mode
+// it selects and its lines of --help.  The parser, --help and the tests of
+// the documentation all read the table of these rows.
+struct OptionRow {
+  char shortName;             // 0: none
+  std::string_view longName;  // without the leading "--"
+  std::string_view argument;  // the value's name in --help; empty: takes none
+  Mode mode;                  // the mode it selects; Run: none, it sets a value
+  std::string_view help;      // what it does; a line feed starts another line
+  // Records the value of an option that takes one in `options`; returns
+  // the message of a usage error, or empty.
+  std::string (*apply)(std::string_view value, Options& options);
+};
+
+// The options, in the order --help lists them.
+std::span<const OptionRow> optionTable();
+
+// Whether `mode` prints an analysis of the deck instead of running it.
+constexpr bool isAnalysis(Mode mode) {
+  return mode != Mode::Run && mode != Mode::Help && mode != Mode::Version;
+}
+
 // The options of `arguments` (the words after the program name), or the
 // one line of a usage error, without "sizgen: " and without newline.
 struct CommandLine {

@@ -13,17 +13,6 @@
 namespace sizgen {
 namespace {
 
-// Prints `text` on `out`, as one record: the sink ends it with the line
-// feed that the text ends with.
-void print(std::FILE* out, std::string_view text) {
-  StreamSink stream(out, "standard output");
-  if (!text.empty()) {
-    if (text.ends_with('\n')) text.remove_suffix(1);
-    stream.write(text);
-  }
-  stream.flush();
-}
-
 // The one line of --check.
 std::string checkLine(const RunPlan& plan) {
   const std::int64_t bytes = totalBytes(plan);
@@ -58,12 +47,18 @@ std::string fitText(const MemoryFit& fit, std::int64_t budget) {
   return text;
 }
 
-// An analysis of the deck, printed on `out`.  A function of its own, kept
-// out of line: its plan and settings take some 20 KB of stack, which a run
-// (whose own plan is deeper down) should not touch as well; every page of
-// stack first touched costs a run as much as formatting a dozen lines.
-[[gnu::noinline]] void analyse(const Options& options, std::FILE* deck, const std::string& deckName,
-                               std::FILE* out) {
+}  // namespace
+
+void print(Sink& out, std::string_view text) {
+  // One record: the sink ends it with the line feed that the text ends with.
+  if (!text.empty()) {
+    if (text.ends_with('\n')) text.remove_suffix(1);
+    out.write(text);
+  }
+  out.flush();
+}
+
+void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out) {
   const DeckSettings settings = readDeckSettings(deck, deckName);
   if (options.mode == Mode::Fit) {
     print(out, fitText(fitMemory(settings, options.fitBytes), options.fitBytes));
@@ -88,11 +83,9 @@ std::string fitText(const MemoryFit& fit, std::int64_t budget) {
   }
 }
 
-}  // namespace
-
 void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out) {
-  if (options.mode != Mode::Run) return analyse(options, deck, deckName, out);
   StreamSink listing(out, "standard output");
+  if (options.mode != Mode::Run) return analyse(options, deck, deckName, listing);
   DirectoryFiles files(options.outputDirectory);
   runSizgen({deck, listing, files, deckName, regularFileIdentity(fileno(out))});
 }

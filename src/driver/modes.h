@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
+#include "base/sink.h"
 #include "driver/command_line.h"
 
 namespace sizgen {
@@ -11,5 +13,12 @@ namespace sizgen {
 // analysis printed on `out` that writes and creates no file.  Throws
 // sizgen::Error when the deck cannot be processed.
 void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out);
+
+// The analysis that `options` ask for (not a run), of the deck `deck`,
+// printed on `out`.  Throws sizgen::Error as a run does.
+void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out);
+
+// Prints `text`, whole lines, on `out` and pushes it out.
+void print(Sink& out, std::string_view text);
 
 }  // namespace sizgen

@@ -1,7 +1,8 @@
 #include "emit/integer_field.h"
 
-#include <cassert>
 #include <charconv>
+
+#include "base/error.h"
 
 namespace sizgen {
 
@@ -15,7 +16,8 @@ std::string widenedToFit(std::string_view format, std::string_view descriptor, s
   field += descriptor;
   field += ',';
   std::size_t at = result.find(field);
-  assert(at != std::string::npos);
+  if (at == std::string::npos)
+    throw InternalError("no " + std::string(descriptor) + " in FORMAT " + std::string(format));
   std::string widened("I");
   widened += std::to_string(needed);
   result.replace(at + 1, descriptor.size(), widened);

@@ -14,13 +14,13 @@ void writeDeclaration(const PlannedArray& array, Sink& module) {
   module.write(fio::formatRecord(
       widenedToFit("(6X,10HCOMMON  / ,A6,5H /   ,A6,1H(,I10,2H ))", "I10", array.dimension),
       {row.block, row.name, array.dimension}));
-  if (array.typeCode == kCharacter1) {
-    module.write(fio::formatRecord("(6X,13HCHARACTER*1  ,A6)", {row.name}));
-  } else if (array.typeCode == kCharacter6) {
-    module.write(fio::formatRecord("(6X,13HCHARACTER*6  ,A6)", {row.name}));
+  // The IMPLICIT statement types the others.
+  const TypeCode& type = typeCode(array.typeCode);
+  if (!type.implicit) {
+    std::string statement(type.fortranName);
+    statement.resize(13, ' ');
+    module.write(fio::formatRecord("(6X,13H" + statement + ",A6)", {row.name}));
   }
-  if (row.typeOverride == kCharacter80)
-    module.write(fio::formatRecord("(6X,13HCHARACTER*80 ,A6)", {row.name}));
 }
 
 void writeModuleFile(const RunPlan& plan, Sink& module) {

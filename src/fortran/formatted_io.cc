@@ -76,11 +76,10 @@ bool isPlainSkip(std::string_view descriptor) {
 // `format` with a trailing nX dropped and the end marker appended.  The
 // FORMATs of the program end with an edit descriptor or a literal that
 // cannot be taken for an nX.
-// The result lives in `body`, reused from one WRITE to the next.
-void withEndMarker(std::string_view format, std::string& body) {
+std::string withEndMarker(std::string_view format) {
   if (format.size() < 2 || format.front() != '(' || format.back() != ')')
     throw InternalError("not a FORMAT: " + std::string(format));
-  body.assign(format.substr(0, format.size() - 1));
+  std::string body(format.substr(0, format.size() - 1));
   std::size_t start = body.find_last_of(",(") + 1;
   if (isPlainSkip(std::string_view(body).substr(start)))
     body.erase(body[start - 1] == ',' ? start - 1 : start);
@@ -88,6 +87,7 @@ void withEndMarker(std::string_view format, std::string& body) {
   body += "1H";
   body += kEndMarker;
   body += ')';
+  return body;
 }
 
 void transfer(const Item& item, std::string_view format) {
@@ -123,19 +123,15 @@ constexpr char kUntouched = '\0';
 
 // The buffer of one WRITE whose records have `recordLength` characters:
 // the record, then room for the records that must not be.
-template <ftnint recordLength>
-std::string& recordBuffer(std::size_t extraRecords) {
-  static std::string buffer;
-  const std::size_t size = (extraRecords + 2) * static_cast<std::size_t>(recordLength);
-  if (buffer.size() < size) buffer.resize(size, kUntouched);
+std::string recordBuffer(ftnint recordLength, std::size_t extraRecords) {
+  std::string buffer((extraRecords + 2) * static_cast<std::size_t>(recordLength), kUntouched);
   return buffer;
 }
 
 // See note [records beyond the first].
-void checkOneRecord(std::string& buffer, std::size_t length, std::string_view format) {
-  if (buffer[length] == kUntouched) return;
-  std::fill(buffer.begin() + static_cast<long>(length), buffer.end(), kUntouched);
-  throw InternalError("FORMAT " + std::string(format) + " makes more than one record");
+void checkOneRecord(const std::string& buffer, std::size_t length, std::string_view format) {
+  if (buffer[length] != kUntouched)
+    throw InternalError("FORMAT " + std::string(format) + " makes more than one record");
 }
 
 // One formatted WRITE into memory; `transferItems` transfers the items.
@@ -143,10 +139,9 @@ void checkOneRecord(std::string& buffer, std::size_t length, std::string_view fo
 template <class TransferItems>
 std::string writeRecord(std::string_view format, std::size_t itemCount, bool endsWithNumber,
                         TransferItems transferItems) {
-  static std::string control;
-  withEndMarker(format, control);
+  std::string control = withEndMarker(format);
   auto slashes = static_cast<std::size_t>(std::count(format.begin(), format.end(), '/'));
-  std::string& buffer = recordBuffer<kRecordLength>(slashes + itemCount);
+  std::string buffer = recordBuffer(kRecordLength, slashes + itemCount);
   const auto length = static_cast<std::size_t>(kRecordLength);
   icilist io{1, buffer.data(), 1, control.data(), kRecordLength, 1};
   check(s_wsfi(&io), format);
@@ -206,7 +201,7 @@ std::string listRecord(std::initializer_list<Item> items) {
       items.begin(), items.end(), items.size(), [](std::size_t records, const Item& item) {
         return records + item.text().size() / static_cast<std::size_t>(kListRecordLength);
       });
-  std::string& buffer = recordBuffer<kListRecordLength>(extraRecords);
+  std::string buffer = recordBuffer(kListRecordLength, extraRecords);
   const auto length = static_cast<std::size_t>(kListRecordLength);
   icilist io{1, buffer.data(), 1, nullptr, kListRecordLength, 1};
   constexpr std::string_view kList = "list-directed";

@@ -11,16 +11,30 @@
 
 namespace sizgen {
 
-void CardFields::readIntegers(std::string_view format, FieldColumns columns,
-                              std::span<std::int32_t> values) const {
-  if (auto failed = fio::readRecord(image_, format, values)) {
+namespace {
+
+// The FORMAT that reads the fields `columns`: nX to skip the columns
+// before the first, then count fields of Iw (integers) or Ew.0 (reals).
+std::string readFormat(FieldColumns columns, bool reals, std::size_t values) {
+  if (values > columns.count) throw InternalError("more values than the card has fields");
+  std::string format = "(";
+  if (columns.first > 1) format += std::to_string(columns.first - 1) + "X,";
+  if (columns.count > 1) format += std::to_string(columns.count);
+  format += (reals ? "E" : "I") + std::to_string(columns.width);
+  if (reals) format += ".0";
+  return format + ")";
+}
+
+}  // namespace
+
+void CardFields::readIntegers(FieldColumns columns, std::span<std::int32_t> values) const {
+  if (auto failed = fio::readRecord(image_, readFormat(columns, false, values.size()), values)) {
     fail(columns, *failed, "cannot read \"" + fieldText(columns, *failed) + "\" as an integer");
   }
 }
 
-void CardFields::readReals(std::string_view format, FieldColumns columns,
-                           std::span<double> values) const {
-  if (auto failed = fio::readRecord(image_, format, values)) {
+void CardFields::readReals(FieldColumns columns, std::span<double> values) const {
+  if (auto failed = fio::readRecord(image_, readFormat(columns, true, values.size()), values)) {
     fail(columns, *failed, "cannot read \"" + fieldText(columns, *failed) + "\" as a real");
   }
 }

@@ -9,13 +9,23 @@
 namespace sizgen {
 
 // Where the fields of a READ lie on a card without commas: field i (from
-// 0) occupies columns first + i * width to first + (i + 1) * width - 1.
-// A comma ends a field early and moves the fields after it (see
-// CardFields::span).
+// 0 to count - 1) occupies columns first + i * width to first + (i + 1) *
+// width - 1.  A comma ends a field early and moves the fields after it
+// (see CardFields::span).  The FORMAT of the READ follows from the
+// columns: (8X,I8) for the value field as integer, (8X,E8.0) as real.
 struct FieldColumns {
   int first;
   int width;
+  std::size_t count;
 };
+
+// The layouts of a deck's cards.
+// The value of DEFAULT, SCALE, CARDS, NBHDSW and ROUND UP cards.
+inline constexpr FieldColumns kValueField{9, 8, 1};
+// The ten fields of a list-size card.
+inline constexpr FieldColumns kListFields{1, 8, 10};
+// The thirty flags of FIXED.
+inline constexpr FieldColumns kFixedFlags{11, 2, 30};
 
 // Reads the fields of one card image with libf2c's edit descriptors and
 // turns a field that cannot be read into a sizgen::Error that names the
@@ -28,10 +38,10 @@ class CardFields {
   CardFields(std::string_view image, long cardNumber, std::string hint = {})
       : image_(image), cardNumber_(cardNumber), hint_(std::move(hint)) {}
 
-  // READ (card, format) values
-  void readIntegers(std::string_view format, FieldColumns columns,
-                    std::span<std::int32_t> values) const;
-  void readReals(std::string_view format, FieldColumns columns, std::span<double> values) const;
+  // READ (card, format) values, the FORMAT made from `columns`; at most
+  // columns.count values.
+  void readIntegers(FieldColumns columns, std::span<std::int32_t> values) const;
+  void readReals(FieldColumns columns, std::span<double> values) const;
 
   // INT(value) for the real read into field `index`: truncation toward
   // zero, an error when the result does not fit 32 bits.

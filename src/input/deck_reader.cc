@@ -15,12 +15,6 @@ namespace {
 // The text that marks the optional fourth list-size card.
 constexpr std::string_view kFourthCardMarker = "Optional card for Lists 31, etc.";
 
-// The value field of DEFAULT, SCALE, CARDS, NBHDSW and ROUND UP cards.
-constexpr FieldColumns kValueField{9, 8};
-// The ten fields of a list-size card and the thirty flags of FIXED.
-constexpr FieldColumns kListFields{1, 8};
-constexpr FieldColumns kFixedFlags{11, 2};
-
 // Quantum recorded when ROUND UP gives a value below 1.
 constexpr std::int32_t kLargestQuantum = 4194304;
 
@@ -79,8 +73,8 @@ class DeckReader {
         echo(kind, {settings_.FINMUL.value, card});
         break;
       case CardKind::FixedLists: {
-        std::array<std::int32_t, 30> flags{};
-        fields.readIntegers("(10X,30I2)", kFixedFlags, flags);
+        std::array<std::int32_t, kFixedFlags.count> flags{};
+        fields.readIntegers(kFixedFlags, flags);
         for (std::size_t k = 1; k <= flags.size(); ++k) {
           settings_.LSTFIX(k) = {flags[k - 1], fieldOrigin(fields, keywordName(kind), kFixedFlags,
                                                            k - 1, flags[k - 1])};
@@ -118,9 +112,9 @@ class DeckReader {
   T readValue(const CardFields& fields) {
     std::array<T, 1> value{};
     if constexpr (std::is_same_v<T, double>) {
-      fields.readReals("(8X,E8.0)", kValueField, value);
+      fields.readReals(kValueField, value);
     } else {
-      fields.readIntegers("(8X,I8)", kValueField, value);
+      fields.readIntegers(kValueField, value);
     }
     return value[0];
   }
@@ -170,17 +164,17 @@ class DeckReader {
       hint = " (the text \"" + std::string(kFourthCardMarker) + "\" goes in the card's { comment)";
     }
     CardFields fields(image, cards_.lineNumber(), hint);
-    std::array<std::int32_t, 10> values{};
-    std::array<double, 10> reals{};
+    std::array<std::int32_t, kListFields.count> values{};
+    std::array<double, kListFields.count> reals{};
     const bool readAsReals = image.find('E') != std::string::npos;
     if (readAsReals) {
-      fields.readReals("(10E8.0)", kListFields, reals);
+      fields.readReals(kListFields, reals);
       for (std::size_t i = 0; i < reals.size(); ++i) {
         values[i] = fields.truncate(reals[i], kListFields, i);
       }
     } else {
       std::size_t count = LFIRST_ == kOffsetsCard ? 7 : 10;
-      fields.readIntegers("(10I8)", kListFields, std::span(values).first(count));
+      fields.readIntegers(kListFields, std::span(values).first(count));
     }
 
     auto origin = [&](std::size_t i) {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
+
+#include "base/error.h"
 
 namespace sizgen {
 
@@ -46,7 +49,7 @@ inline constexpr std::array<Keyword, 8> kKeywords = {{
 constexpr std::string_view keywordName(CardKind kind) {
   const auto* keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
                                      [kind](const Keyword& k) { return k.kind == kind; });
-  if (keyword == kKeywords.end()) return {};
+  if (keyword == kKeywords.end()) throw InternalError("no keyword for this kind of card");
   return keyword->text.substr(0, keyword->text.find_last_not_of(' ') + 1);
 }
 
@@ -73,7 +76,9 @@ constexpr const ListCard& listCard(int firstList) {
   const auto* card =
       std::find_if(kListCards.begin(), kListCards.end(),
                    [firstList](const ListCard& c) { return c.firstList == firstList; });
-  return card != kListCards.end() ? *card : kListCards.back();
+  if (card == kListCards.end())
+    throw InternalError("no list-size card begins with list " + std::to_string(firstList));
+  return *card;
 }
 
 }  // namespace sizgen

@@ -7,18 +7,49 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "base/error.h"
 
 namespace sizgen {
 
 // Type codes.  The implicit code follows from the first letter of the array
 // name (IMPLICIT REAL*8 (A-H, O-Z), INTEGER*4 (I-N)); a non-zero override
 // replaces it.
-inline constexpr std::int32_t kCharacter6 = 1;   // CHARACTER*6
-inline constexpr std::int32_t kCharacter1 = 2;   // CHARACTER*1
-inline constexpr std::int32_t kReal8 = 3;        // REAL*8
-inline constexpr std::int32_t kInteger4 = 4;     // INTEGER*4
-inline constexpr std::int32_t kCharacter80 = 5;  // CHARACTER*80
+inline constexpr std::int32_t kCharacter6 = 1;
+inline constexpr std::int32_t kCharacter1 = 2;
+inline constexpr std::int32_t kReal8 = 3;
+inline constexpr std::int32_t kInteger4 = 4;
+inline constexpr std::int32_t kCharacter80 = 5;
+
+// What a type code stands for.
+struct TypeCode {
+  std::int32_t code;
+  std::string_view fortranName;  // as newmods.for declares it
+  std::int32_t words;            // INTEGER*4 words an element in the storage total
+  std::int32_t roundingBytes;    // bytes an element in the byte rounding
+  std::int64_t bytes;            // bytes an element that the compiler allocates
+  bool implicit;                 // typed by the IMPLICIT statement, without a type statement
+};
+
+// clang-format off
+inline constexpr std::array<TypeCode, 5> kTypeCodes = {{
+    // code        Fortran name    words rounding bytes implicit
+    {kCharacter6,  "CHARACTER*6",      2,       6,    6, false},
+    {kCharacter1,  "CHARACTER*1",      4,       1,    1, false},
+    {kReal8,       "REAL*8",           2,       8,    8, true},
+    {kInteger4,    "INTEGER*4",        1,       4,    4, true},
+    {kCharacter80, "CHARACTER*80",    20,       4,   80, false},  // rounded as 4 bytes, not 80
+}};
+// clang-format on
+
+// The row of type code `code`, 1 to 5.
+constexpr const TypeCode& typeCode(std::int32_t code) {
+  if (code < 1 || code > static_cast<std::int32_t>(kTypeCodes.size()))
+    throw InternalError("no type code " + std::to_string(code));
+  return kTypeCodes[static_cast<std::size_t>(code - 1)];
+}
 
 struct CatalogRow {
   std::string_view name;      // array name, six characters, blank-padded
@@ -217,6 +248,7 @@ inline constexpr std::array<CatalogRow, kCatalogRows> ArrayCatalog = {{
 
 // Row i, 1 <= i <= 180.
 constexpr const CatalogRow& catalogRow(int i) {
+  if (i < 1 || i > kCatalogRows) throw InternalError("no row " + std::to_string(i));
   return ArrayCatalog[static_cast<std::size_t>(i - 1)];
 }
 
@@ -234,25 +266,14 @@ constexpr std::int32_t effectiveTypeCode(const CatalogRow& row) {
   return row.typeOverride != 0 ? row.typeOverride : implicitTypeCode(row);
 }
 
-// INTEGER*4 words per element in the storage total, by type code 1 to 5.
-inline constexpr std::array<std::int32_t, 5> kWordsPerElement = {2, 4, 2, 1, 20};
-
+// INTEGER*4 words per element in the storage total.
 constexpr std::int32_t wordsPerElement(std::int32_t code) {
-  return kWordsPerElement[static_cast<std::size_t>(code - 1)];
+  return typeCode(code).words;
 }
 
-// Bytes per element in the byte rounding: CHARACTER*80 counts 4, not 80.
+// Bytes per element in the byte rounding.
 constexpr std::int32_t bytesPerElement(std::int32_t code) {
-  switch (code) {
-    case kReal8:
-      return 8;
-    case kCharacter1:
-      return 1;
-    case kCharacter6:
-      return 6;
-    default:
-      return 4;
-  }
+  return typeCode(code).roundingBytes;
 }
 
 // Rows up to this one may be rounded to a quantum of bytes.
@@ -313,7 +334,8 @@ inline constexpr std::array<Group, 9> kGroups = {{
 constexpr const Group& groupOfRow(int row) {
   const auto* group = std::find_if(kGroups.begin(), kGroups.end(),
                                    [row](const Group& g) { return row <= g.lastRow; });
-  return group != kGroups.end() ? *group : kGroups.back();
+  if (row < 1 || group == kGroups.end()) throw InternalError("no row " + std::to_string(row));
+  return *group;
 }
 
 // Whether `row` of `group` is the first of its group to use its list (at

@@ -1,27 +1,83 @@
-// Feeds arbitrary bytes to a whole run as the card deck: deck reading,
-// resolution, the plan and the generated files, all held in memory.  A
-// run may end with a sizgen::Error; anything else (a crash, a sanitizer
-// report, a leak, another exception) is a fault.
+// Feeds arbitrary bytes to sizgen as the card deck of a plain run or of an
+// analysis, all held in memory.  The first byte picks the mode:
+//
+//   0 a run   1 --check   2 --report   3 --json   4 --explain=LIST   5 --fit=SIZE
+//
+// (its value modulo 6).  --explain takes one more byte: 0 is "all", any
+// other picks a list from 1 to 99.  --fit takes four more: a 16-bit
+// number (plus 1) shifted left by 0 to 39 bits, the budget in bytes.  The
+// rest is the deck.  A run or an analysis may end with a sizgen::Error;
+// anything else (a crash, a sanitizer report, a leak, another exception)
+// is a fault.  Nothing is written to any file.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/error.h"
 #include "base/sink.h"
+#include "driver/command_line.h"
+#include "driver/modes.h"
 #include "driver/output_files.h"
 #include "driver/run.h"
 
+namespace {
+
+// The command line that the leading bytes of `input` pick; consumes them.
+std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
+  auto take = [&]() -> unsigned {
+    if (input.empty()) return 0;
+    unsigned byte = input.front();
+    input = input.subspan(1);
+    return byte;
+  };
+  switch (take() % 6) {
+    case 1:
+      return {"--check"};
+    case 2:
+      return {"--report"};
+    case 3:
+      return {"--json"};
+    case 4: {
+      unsigned list = take();
+      return {"--explain=" + (list == 0 ? std::string("all") : std::to_string(1 + list % 99))};
+    }
+    case 5: {
+      std::uint64_t number = take();
+      number = (number << 8 | take()) + 1;
+      unsigned shift = (take() << 8 | take()) % 40;
+      return {"--fit=" + std::to_string(number << shift)};
+    }
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string deck(reinterpret_cast<const char*>(data), size);
-  std::FILE* in = deck.empty() ? std::fopen("/dev/null", "r")
-                               : fmemopen(deck.data(), deck.size(), "r");
+  std::span<const std::uint8_t> input(data, size);
+  const std::vector<std::string> words = commandLineOf(input);
+  const std::vector<std::string_view> arguments(words.begin(), words.end());
+  const sizgen::CommandLine commandLine = sizgen::parseCommandLine(arguments);
+  if (!commandLine.error.empty()) std::abort();  // the harness made a bad command line
+
+  std::string deck(reinterpret_cast<const char*>(input.data()), input.size());
+  std::FILE* in =
+      deck.empty() ? std::fopen("/dev/null", "r") : fmemopen(deck.data(), deck.size(), "r");
   if (in == nullptr) std::abort();
-  sizgen::MemorySink listing;
-  sizgen::MemoryFiles files;
+  sizgen::MemorySink out;
   try {
-    sizgen::runSizgen({in, listing, files});
+    if (commandLine.options.mode == sizgen::Mode::Run) {
+      sizgen::MemoryFiles files;
+      sizgen::runSizgen({in, out, files});
+    } else {
+      sizgen::analyse(commandLine.options, in, "standard input", out);
+    }
   } catch (const sizgen::Error&) {
     // A deck that cannot be processed: the expected way for most inputs to end.
   }

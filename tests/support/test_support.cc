@@ -100,30 +100,19 @@ ProcessResult runCommand(const std::string& command) {
   return result;
 }
 
-ProcessResult runSizgenBinary(const std::string& directory, std::string_view deck,
-                              const std::vector<std::string>& arguments) {
+ProcessResult runSizgenShell(const std::string& directory, std::string_view deck,
+                             const std::string& script) {
   TempDir scratch;
   writeFile(scratch.file("deck"), deck);
-  std::string command = "cd " + shellQuote(directory) + " && exec " + shellQuote(SIZGEN_BINARY);
-  for (const std::string& argument : arguments) command += " " + shellQuote(argument);
-  command += " <" + shellQuote(scratch.file("deck"));
-  return runCommand(command);
+  return runCommand("cd " + shellQuote(directory) + " && sizgen=" + shellQuote(SIZGEN_BINARY) +
+                    " && { " + script + "\n} <" + shellQuote(scratch.file("deck")));
 }
 
-InProcessResult runInProcess(const std::string& directory, std::string_view deck) {
-  std::string deckCopy(deck);
-  std::FILE* in = openForReading(deckCopy);
-  MemorySink listing;
-  InProcessResult result;
-  try {
-    DirectoryFiles files(directory);
-    runSizgen({in, listing, files});
-  } catch (const Error& error) {
-    result.error = error.what();
-  }
-  result.listing = listing.text();
-  std::fclose(in);
-  return result;
+ProcessResult runSizgenBinary(const std::string& directory, std::string_view deck,
+                              const std::vector<std::string>& arguments) {
+  std::string script = "exec \"$sizgen\"";
+  for (const std::string& argument : arguments) script += " " + shellQuote(argument);
+  return runSizgenShell(directory, deck, script);
 }
 
 InMemoryRun runInMemory(std::string_view deck) {
@@ -153,7 +142,8 @@ void FailingSink::write(std::string_view record) {
 }
 
 Sink& FailingFiles::open(std::string_view name, Use /*use*/) {
-  files_.push_back(std::make_unique<FailingSink>(std::string(name), name == failing_ ? failAt_ : 0));
+  files_.push_back(
+      std::make_unique<FailingSink>(std::string(name), name == failing_ ? failAt_ : 0));
   names_.emplace_back(name);
   return *files_.back();
 }
@@ -183,13 +173,6 @@ std::string runWith(std::string_view deck, Sink& listing, OutputFiles& files) {
   }
   std::fclose(in);
   return error;
-}
-
-InProcessOutput runInFreshDirectory(std::string_view deck) {
-  TempDir dir;
-  InProcessResult result = runInProcess(dir.path(), deck);
-  return {result.listing, result.error, readFile(dir.file("newmods.for")),
-          readFile(dir.file("dimdef.for")), readFile(dir.file("debug.lis"))};
 }
 
 }  // namespace sizgen::testing

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <map>
 #include <memory>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/error.h"
@@ -67,6 +67,12 @@ struct ProcessResult {
   std::string err;      // standard error
 };
 
+// Runs the shell command `script` in `directory`, where "$sizgen" names the
+// built program, with a file holding `deck` on standard input: the one way
+// the tests launch the binary.
+ProcessResult runSizgenShell(const std::string& directory, std::string_view deck,
+                             const std::string& script);
+
 // Runs the built sizgen binary in `directory` with `deck` on standard
 // input and the given arguments.
 ProcessResult runSizgenBinary(const std::string& directory, std::string_view deck,
@@ -74,25 +80,6 @@ ProcessResult runSizgenBinary(const std::string& directory, std::string_view dec
 
 // Runs a shell command, capturing its output; for tools such as gfortran and nm.
 ProcessResult runCommand(const std::string& command);
-
-// One run in this process, through the same entry as the program, with
-// `deck` as its input and the files written in `directory`.
-struct InProcessResult {
-  std::string listing;
-  std::string error;  // the message of the sizgen::Error, empty after a normal run
-};
-InProcessResult runInProcess(const std::string& directory, std::string_view deck);
-
-// One run in this process in a fresh directory, and the files it wrote
-// there.
-struct InProcessOutput {
-  std::string listing;
-  std::string error;  // the message of the sizgen::Error, empty after a normal run
-  std::string newmods;
-  std::string dimdef;
-  std::string debug;
-};
-InProcessOutput runInFreshDirectory(std::string_view deck);
 
 // One run in this process with its files held in memory.
 struct InMemoryRun {
