@@ -45,8 +45,10 @@ constexpr std::string_view warningKindName(Warning::Kind kind) {
   return "";
 }
 
-// "card N, columns A-B: message" (one column: "column A").
+// "card N, columns A-B: message" (one column: "column A"); just the
+// message when no card is to blame.
 inline std::string warningText(const Warning& warning) {
+  if (warning.card == 0) return warning.message;
   std::string where = "card " + std::to_string(warning.card) + ", ";
   if (warning.firstColumn == warning.lastColumn) {
     where += "column " + std::to_string(warning.firstColumn);

@@ -7,6 +7,23 @@
 
 namespace sizgen {
 
+namespace {
+
+// The card that made list k negative: the negative NBHDSW factor of a list
+// it scales, else the card of its largest factor.
+std::optional<CardOrigin> negativeSource(const RunPlan& plan, std::size_t k) {
+  const DeckSettings& settings = plan.settings;
+  for (const ListStep& step : plan.history(k)) {
+    const auto* derived = std::get_if<step::Derived>(&step.rule);
+    if ((derived && derived->SCALE6 < 0 && step.after < 0 && settings.SCALE6.origin.card != 0) ||
+        std::holds_alternative<step::NeighbourList>(step.rule))
+      return settings.SCALE6.origin;
+  }
+  return listSource(settings, plan.history, k);
+}
+
+}  // namespace
+
 std::optional<Warning> negativeSizeWarning(const RunPlan& plan) {
   const PlannedArray* lowest = nullptr;
   int negative = 0;
@@ -40,7 +57,7 @@ std::optional<Warning> negativeSizeWarning(const RunPlan& plan) {
   message += "; a negative size declares no storage";
   Warning warning{Warning::Kind::NegativeSize, 0, 0, 0, message};
   if (list != 0) {
-    if (const auto source = listSource(plan.settings, plan.history, list)) {
+    if (const auto source = negativeSource(plan, list); source && source->card != 0) {
       warning.card = source->card;
       warning.firstColumn = source->firstColumn;
       warning.lastColumn = source->lastColumn;

@@ -76,20 +76,24 @@ std::string sourceText(const CardOrigin& origin) {
 
 namespace {
 
-std::string fromText(const std::optional<CardOrigin>& source) {
-  return source ? "from " + sourceText(*source) : "from the built-in defaults";
+// "from card ...", or nothing when no card set it.
+std::optional<std::string> fromText(const std::optional<CardOrigin>& source) {
+  if (!source || source->card == 0) return std::nullopt;
+  return "from " + sourceText(*source);
 }
 
 }  // namespace
 
 std::string listSourceText(const DeckSettings& settings, const ListHistory& history,
                            std::size_t k) {
-  return "list " + std::to_string(k) + " comes " + fromText(listSource(settings, history, k));
+  const auto from = fromText(listSource(settings, history, k));
+  return from ? "list " + std::to_string(k) + " comes " + *from : std::string();
 }
 
 std::string largerFactorText(double a, const std::optional<CardOrigin>& aSource, double b,
                              const std::optional<CardOrigin>& bSource) {
-  return "the larger factor comes " + fromText(larger(a, aSource, b, bSource));
+  const auto from = fromText(larger(a, aSource, b, bSource));
+  return from ? "the larger factor comes " + *from : std::string();
 }
 
 std::string totalSourceText(const DeckSettings& settings, const ListHistory& history,
@@ -128,8 +132,9 @@ std::string totalSourceText(const DeckSettings& settings, const ListHistory& his
             std::to_string(share.words) + " words in " + std::to_string(share.arrays) +
             (share.arrays == 1 ? " array" : " arrays") + " (the largest " +
             std::string(trimmedName(catalogRow(share.largestRow).name)) + ", row " +
-            std::to_string(share.largestRow) + "), " +
-            fromText(listSource(settings, history, share.list));
+            std::to_string(share.largestRow) + ")";
+    if (const auto from = fromText(listSource(settings, history, share.list)))
+      text += ", " + *from;
   }
   return text;
 }

@@ -24,13 +24,12 @@ std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHis
 // "card N, columns A-B (WHAT, field F)".
 std::string sourceText(const CardOrigin& origin);
 
-// "list k comes from card N, columns A-B (...)", or from the built-in
-// defaults.
+// "list k comes from card N, columns A-B (...)"; empty when no card set it.
 std::string listSourceText(const DeckSettings& settings, const ListHistory& history,
                            std::size_t k);
 
 // Of two factors `a` and `b` of a product, the card that set the larger:
-// each is a size and the card it came from.
+// each is a size and the card it came from; empty when no card set it.
 std::string largerFactorText(double a, const std::optional<CardOrigin>& aSource, double b,
                              const std::optional<CardOrigin>& bSource);
 
