@@ -130,7 +130,7 @@ std::string totalSourceText(const DeckSettings& settings, const ListHistory& his
     const Share& share = shares[n];
     text += std::string(n == 0 ? " " : "; then ") + "list " + std::to_string(share.list) + ", " +
             std::to_string(share.words) + " words in " + std::to_string(share.arrays) +
-            (share.arrays == 1 ? " array" : " arrays") + " (the largest " +
+            (share.arrays == 1 ? " array (" : " arrays (the largest ") +
             std::string(trimmedName(catalogRow(share.largestRow).name)) + ", row " +
             std::to_string(share.largestRow) + ")";
     if (const auto from = fromText(listSource(settings, history, share.list)))
