@@ -21,8 +21,8 @@ std::optional<std::pair<int, int>> textColumns(std::string_view image) {
 
 }  // namespace
 
-std::optional<Warning> valueOutsideColumns(std::string_view image, long card, const Keyword& keyword,
-                                           bool readZero) {
+std::optional<Warning> valueOutsideColumns(std::string_view image, long card,
+                                           const Keyword& keyword, bool readZero) {
   if (!readZero) return std::nullopt;
   const auto valueFirst = static_cast<std::size_t>(kValueField.first - 1);
   const std::size_t valueEnd = valueFirst + static_cast<std::size_t>(kValueField.width);
@@ -36,8 +36,8 @@ std::optional<Warning> valueOutsideColumns(std::string_view image, long card, co
     const std::string_view word = image.substr(begin, end - begin);
     if ((begin < valueFirst || end > valueEnd) && hasDigit(word)) {
       std::string message = std::string(keywordName(keyword.kind)) + " reads 0 from columns " +
-                            std::to_string(kValueField.first) + "-" +
-                            std::to_string(valueEnd) + ", but \"" + printableField(word) +
+                            std::to_string(kValueField.first) + "-" + std::to_string(valueEnd) +
+                            ", but \"" + printableField(word) +
                             "\" stands outside them: the value goes in columns " +
                             std::to_string(kValueField.first) + "-" + std::to_string(valueEnd);
       if (word.size() <= static_cast<std::size_t>(kValueField.width)) {
@@ -61,7 +61,8 @@ std::optional<Warning> blanksInField(std::string_view image, long card, CardFiel
   text = text.substr(first, text.find_last_not_of(' ') - first + 1);
   if (text.find(' ') == std::string_view::npos) return std::nullopt;
   std::string joined;
-  std::copy_if(text.begin(), text.end(), std::back_inserter(joined), [](char c) { return c != ' '; });
+  std::copy_if(text.begin(), text.end(), std::back_inserter(joined),
+               [](char c) { return c != ' '; });
   return Warning{Warning::Kind::BlanksInNumber, card, static_cast<int>(field.begin) + 1,
                  static_cast<int>(field.end),
                  "the blanks inside \"" + printableText(text) + "\" are ignored: it reads as " +
@@ -89,8 +90,8 @@ Warning afterDeckEnd(std::string_view image, long card, long lastCard, long more
   const auto columns = textColumns(image).value_or(std::pair{1, 1});
   std::string message = "the deck ended with the supplemental-offsets card (card " +
                         std::to_string(lastCard) + "): this card";
-  message += more > 0 ? " and " + std::to_string(more) + " more after it are not read"
-                      : " is not read";
+  message +=
+      more > 0 ? " and " + std::to_string(more) + " more after it are not read" : " is not read";
   message += "; cards that should count go before the list-size cards";
   return {Warning::Kind::AfterDeckEnd, card, columns.first, columns.second, message};
 }

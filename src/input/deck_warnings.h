@@ -16,8 +16,8 @@ namespace sizgen {
 
 // A keyword card whose value columns read 0 while a number stands beside
 // or across them ("SCALE 2.0", "NBHDSW 5", "DEFAULT          1.5").
-std::optional<Warning> valueOutsideColumns(std::string_view image, long card, const Keyword& keyword,
-                                           bool readZero);
+std::optional<Warning> valueOutsideColumns(std::string_view image, long card,
+                                           const Keyword& keyword, bool readZero);
 
 // A field with blanks between its characters, which the read ignores
 // ("     300 400 500" reads 400500 as the second field).

@@ -53,8 +53,8 @@ inline std::string warningText(const Warning& warning) {
   if (warning.firstColumn == warning.lastColumn) {
     where += "column " + std::to_string(warning.firstColumn);
   } else {
-    where += "columns " + std::to_string(warning.firstColumn) + "-" +
-             std::to_string(warning.lastColumn);
+    where +=
+        "columns " + std::to_string(warning.firstColumn) + "-" + std::to_string(warning.lastColumn);
   }
   return where + ": " + warning.message;
 }

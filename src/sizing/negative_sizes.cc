@@ -61,8 +61,8 @@ std::optional<Warning> negativeSizeWarning(const RunPlan& plan) {
       warning.card = source->card;
       warning.firstColumn = source->firstColumn;
       warning.lastColumn = source->lastColumn;
-      warning.message = std::string(source->what) + " sets list " + std::to_string(list) +
-                        " below 0: " + message;
+      warning.message =
+          std::string(source->what) + " sets list " + std::to_string(list) + " below 0: " + message;
     }
   }
   return warning;

@@ -57,7 +57,8 @@ std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHis
       return ifFromCard(settings.LSTSUP(static_cast<std::size_t>(plot->offset)).origin);
     if (const auto* root = std::get_if<step::SquareRootRule>(&rule))
       return ifFromCard(settings.LSTSUP(static_cast<std::size_t>(root->offset)).origin);
-    if (std::holds_alternative<step::NeighbourList>(rule)) return ifFromCard(settings.SCALE6.origin);
+    if (std::holds_alternative<step::NeighbourList>(rule))
+      return ifFromCard(settings.SCALE6.origin);
     if (std::holds_alternative<step::DerivedWhenL11IsOne>(rule) ||
         std::holds_alternative<step::RamTables>(rule))
       return std::nullopt;
@@ -111,8 +112,7 @@ std::string totalSourceText(const DeckSettings& settings, const ListHistory& his
     const CatalogRow& row = catalogRow(i);
     if (!countsInTotal(row.list)) continue;
     const auto k = static_cast<std::size_t>(row.list);
-    const std::int64_t words =
-        std::int64_t{wordsPerElement(effectiveTypeCode(row))} * LSTNEW(k);
+    const std::int64_t words = std::int64_t{wordsPerElement(effectiveTypeCode(row))} * LSTNEW(k);
     Share& share = shares[k];
     share.list = k;
     share.words += words;
@@ -122,9 +122,8 @@ std::string totalSourceText(const DeckSettings& settings, const ListHistory& his
       share.largestWords = words;
     }
   }
-  std::sort(shares.begin(), shares.end(), [](const Share& a, const Share& b) {
-    return std::abs(a.words) > std::abs(b.words);
-  });
+  std::sort(shares.begin(), shares.end(),
+            [](const Share& a, const Share& b) { return std::abs(a.words) > std::abs(b.words); });
   std::string text = "most of it is";
   for (std::size_t n = 0; n < 2 && shares[n].arrays > 0; ++n) {
     const Share& share = shares[n];
@@ -133,8 +132,7 @@ std::string totalSourceText(const DeckSettings& settings, const ListHistory& his
             (share.arrays == 1 ? " array (" : " arrays (the largest ") +
             std::string(trimmedName(catalogRow(share.largestRow).name)) + ", row " +
             std::to_string(share.largestRow) + ")";
-    if (const auto from = fromText(listSource(settings, history, share.list)))
-      text += ", " + *from;
+    if (const auto from = fromText(listSource(settings, history, share.list))) text += ", " + *from;
   }
   return text;
 }

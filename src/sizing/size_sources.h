@@ -25,8 +25,7 @@ std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHis
 std::string sourceText(const CardOrigin& origin);
 
 // "list k comes from card N, columns A-B (...)"; empty when no card set it.
-std::string listSourceText(const DeckSettings& settings, const ListHistory& history,
-                           std::size_t k);
+std::string listSourceText(const DeckSettings& settings, const ListHistory& history, std::size_t k);
 
 // Of two factors `a` and `b` of a product, the card that set the larger:
 // each is a size and the card it came from; empty when no card set it.
