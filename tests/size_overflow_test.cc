@@ -84,39 +84,49 @@ void expectOverflow(const std::string& deck, const std::string& message, Stop st
 
 TEST(SizeOverflow, DefaultMultiplier) {
   expectOverflow(keywordCard("DEFAULT", "1E300"),
-                 "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (DEFAULT)", Stop::InTheDeck,
-                 " Default multiplier =");
+                 "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes "
+                 "from card 1, columns 9-16 (DEFAULT)",
+                 Stop::InTheDeck, " Default multiplier =");
   // Too large for a double: infinity.
   expectOverflow(keywordCard("DEFAULT", "1E400"),
-                 "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (DEFAULT)", Stop::InTheDeck,
-                 " Default multiplier =");
+                 "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes "
+                 "from card 1, columns 9-16 (DEFAULT)",
+                 Stop::InTheDeck, " Default multiplier =");
   // 250 x 1e6 fits, 2500 x 1e6 does not.
   expectOverflow(keywordCard("DEFAULT", "1E6") + "\n",
-                 "list 5 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (DEFAULT)", Stop::InTheDeck,
-                 " 1st card (Lists  1-10).");
+                 "list 5 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes "
+                 "from card 1, columns 9-16 (DEFAULT)",
+                 Stop::InTheDeck, " 1st card (Lists  1-10).");
   // Below the range is no better than above.
   expectOverflow(keywordCard("DEFAULT", "-1E300"),
-                 "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (DEFAULT)", Stop::InTheDeck,
-                 " Default multiplier =");
+                 "list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; the larger factor comes "
+                 "from card 1, columns 9-16 (DEFAULT)",
+                 Stop::InTheDeck, " Default multiplier =");
 }
 
 TEST(SizeOverflow, FinalMultiplier) {
-  expectOverflow(keywordCard("SCALE", "1E9"), "list 1 (size x FINMUL) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (SCALE)",
+  expectOverflow(keywordCard("SCALE", "1E9"),
+                 "list 1 (size x FINMUL) is out of the 32-bit range; the larger factor comes from "
+                 "card 1, columns 9-16 (SCALE)",
                  Stop::InTheDeck, " Final multiplier =");
-  expectOverflow(keywordCard("SCALE", "-1E9"), "list 1 (size x FINMUL) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (SCALE)",
+  expectOverflow(keywordCard("SCALE", "-1E9"),
+                 "list 1 (size x FINMUL) is out of the 32-bit range; the larger factor comes from "
+                 "card 1, columns 9-16 (SCALE)",
                  Stop::InTheDeck, " Final multiplier =");
   // A card size scaled out of range: list 3 of 99999999 times 100.
   expectOverflow(fixedAllBut(3) + keywordCard("SCALE", "100") + listCard({"", "", "99999999"}),
-                 "list 3 (size x FINMUL) is out of the 32-bit range; the larger factor comes from card 3, columns 17-24 (1st list-size card, field 3)", Stop::InTheDeck,
-                 " 1st card (Lists  1-10).");
+                 "list 3 (size x FINMUL) is out of the 32-bit range; the larger factor comes from "
+                 "card 3, columns 17-24 (1st list-size card, field 3)",
+                 Stop::InTheDeck, " 1st card (Lists  1-10).");
 }
 
 TEST(SizeOverflow, InfiniteMultiplierTimesZero) {
   // DEFAULT 0 makes list 1 zero; an infinite final multiplier is still an
   // error against it.
   expectOverflow(keywordCard("DEFAULT", "0") + keywordCard("SCALE", "1E400"),
-                 "list 1 (size x FINMUL) is out of the 32-bit range; the larger factor comes from card 2, columns 9-16 (SCALE)", Stop::InTheDeck,
-                 " Final multiplier =");
+                 "list 1 (size x FINMUL) is out of the 32-bit range; the larger factor comes from "
+                 "card 2, columns 9-16 (SCALE)",
+                 Stop::InTheDeck, " Final multiplier =");
 }
 
 // ---------------------------------------------------------------------------
@@ -125,8 +135,10 @@ TEST(SizeOverflow, InfiniteMultiplierTimesZero) {
 TEST(SizeOverflow, List1Adjustment) {
   // 42966 x 49981 = 2147483646: list 1 fits after the scaling, not after
   // adding 2.  Every other list scaled by 49981 fits.
-  expectOverflow(keywordCard("SCALE", "49981") + listCard({"42966E0"}),
-                 "list 1 (L1 + 2) is out of the 32-bit range; list 1 comes from card 1, columns 9-16 (SCALE)", Stop::AfterRuleLine);
+  expectOverflow(
+      keywordCard("SCALE", "49981") + listCard({"42966E0"}),
+      "list 1 (L1 + 2) is out of the 32-bit range; list 1 comes from card 1, columns 9-16 (SCALE)",
+      Stop::AfterRuleLine);
 }
 
 TEST(SizeOverflow, List15Adjustment) {
@@ -134,7 +146,9 @@ TEST(SizeOverflow, List15Adjustment) {
   // 2147483647, and making it even goes over.  The other lists are FIXED.
   expectOverflow(
       fixedAllBut(15) + keywordCard("SCALE", "22605091") + "\n" + listCard({"", "", "", "", "95"}),
-      "list 15 (L15 + 1) is out of the 32-bit range; list 15 comes from card 2, columns 9-16 (SCALE)", Stop::AfterRuleLine);
+      "list 15 (L15 + 1) is out of the 32-bit range; list 15 comes from card 2, columns 9-16 "
+      "(SCALE)",
+      Stop::AfterRuleLine);
 }
 
 // ---------------------------------------------------------------------------
@@ -145,22 +159,32 @@ TEST(SizeOverflow, List57) {
   // sizes, but the run ends before them.
   expectOverflow(
       keywordCard("SCALE", "1.0") + listCard({"46340"}) + "\n" + listCard({"", "", "", "46341"}),
-      "list 57 (L1 x L24) is out of the 32-bit range; list 1 comes from card 2, columns 1-8 (1st list-size card, field 1)", Stop::AfterRuleLine);
+      "list 57 (L1 x L24) is out of the 32-bit range; list 1 comes from card 2, columns 1-8 (1st "
+      "list-size card, field 1)",
+      Stop::AfterRuleLine);
 }
 
 TEST(SizeOverflow, List65) {
   expectOverflow("\n" + listCard({"", "", "", "", "", "", "21262215"}),
-                 "list 65 (101 x L17) is out of the 32-bit range; list 17 comes from card 2, columns 49-56 (2nd list-size card, field 7)", Stop::AfterRuleLine);
+                 "list 65 (101 x L17) is out of the 32-bit range; list 17 comes from card 2, "
+                 "columns 49-56 (2nd list-size card, field 7)",
+                 Stop::AfterRuleLine);
 }
 
 TEST(SizeOverflow, List56) {
-  expectOverflow(keywordCard("NBHDSW", "1E9"), "list 56 (L6 x SCALE6) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (NBHDSW)",
+  expectOverflow(keywordCard("NBHDSW", "1E9"),
+                 "list 56 (L6 x SCALE6) is out of the 32-bit range; the larger factor comes from "
+                 "card 1, columns 9-16 (NBHDSW)",
                  Stop::AfterRuleLine);
   // A factor too large for list 74 makes list 56 (at least SCALE6, since
   // L6 is at least 1) too large first.
-  expectOverflow(keywordCard("NBHDSW", "3E9"), "list 56 (L6 x SCALE6) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (NBHDSW)",
+  expectOverflow(keywordCard("NBHDSW", "3E9"),
+                 "list 56 (L6 x SCALE6) is out of the 32-bit range; the larger factor comes from "
+                 "card 1, columns 9-16 (NBHDSW)",
                  Stop::AfterRuleLine);
-  expectOverflow(keywordCard("NBHDSW", "-1E9"), "list 56 (L6 x SCALE6) is out of the 32-bit range; the larger factor comes from card 1, columns 9-16 (NBHDSW)",
+  expectOverflow(keywordCard("NBHDSW", "-1E9"),
+                 "list 56 (L6 x SCALE6) is out of the 32-bit range; the larger factor comes from "
+                 "card 1, columns 9-16 (NBHDSW)",
                  Stop::AfterRuleLine);
 }
 
@@ -170,11 +194,20 @@ TEST(SizeOverflow, List56) {
 TEST(SizeOverflow, StorageTotal) {
   // List 5 of 2e9 fits, and so does list 54 = L14 + L5; 4 words per
   // element of list 5 do not.
-  expectOverflow(keywordCard("SCALE", "1.0") + listCard({"", "", "", "", "2E9"}),
-                 "the storage total MTOT is out of the 32-bit range; most of it is list 5, 8000000000 words in 2 arrays (the largest TR, row 52), from card 2, columns 33-40 (1st list-size card, field 5); then list 54, 6000000060 words in 2 arrays (the largest YKM, row 2), from card 2, columns 33-40 (1st list-size card, field 5)", Stop::AfterFinalSizes);
+  expectOverflow(
+      keywordCard("SCALE", "1.0") + listCard({"", "", "", "", "2E9"}),
+      "the storage total MTOT is out of the 32-bit range; most of it is list 5, 8000000000 words "
+      "in 2 arrays (the largest TR, row 52), from card 2, columns 33-40 (1st list-size card, field "
+      "5); then list 54, 6000000060 words in 2 arrays (the largest YKM, row 2), from card 2, "
+      "columns 33-40 (1st list-size card, field 5)",
+      Stop::AfterFinalSizes);
   // List 65 = 101 x 21262214 fits; twice it in the total does not.
   expectOverflow("\n" + listCard({"", "", "", "", "", "", "21262214"}),
-                 "the storage total MTOT is out of the 32-bit range; most of it is list 65, 4294967228 words in 1 array (ELP, row 63), from card 2, columns 49-56 (2nd list-size card, field 7); then list 66, 1020586272 words in 1 array (CU, row 64), from card 2, columns 49-56 (2nd list-size card, field 7)", Stop::AfterRuleLine);
+                 "the storage total MTOT is out of the 32-bit range; most of it is list 65, "
+                 "4294967228 words in 1 array (ELP, row 63), from card 2, columns 49-56 (2nd "
+                 "list-size card, field 7); then list 66, 1020586272 words in 1 array (CU, row "
+                 "64), from card 2, columns 49-56 (2nd list-size card, field 7)",
+                 Stop::AfterRuleLine);
 }
 
 TEST(SizeOverflow, EarlierFilesKeepTheirContent) {
@@ -182,7 +215,8 @@ TEST(SizeOverflow, EarlierFilesKeepTheirContent) {
   for (const char* name : kGeneratedFiles) testing::writeFile(dir.file(name), "earlier\n");
   ProcessResult run = testing::runSizgenBinary(dir.path(), keywordCard("DEFAULT", "1E300"));
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.err, "sizgen: list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; "
+  EXPECT_EQ(run.err,
+            "sizgen: list 1 (LSTDEF x DEFMUL) is out of the 32-bit range; "
             "the larger factor comes from card 1, columns 9-16 (DEFAULT)\n");
   for (const char* name : kGeneratedFiles) {
     EXPECT_EQ(testing::readFile(dir.file(name)), "earlier\n") << name;

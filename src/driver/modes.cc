@@ -24,7 +24,8 @@ std::string checkLine(const RunPlan& plan) {
 // The warnings of the deck under the line of --check, one a line.
 std::string checkWarnings(const RunPlan& plan) {
   std::string text;
-  for (const Warning& warning : allWarnings(plan)) text += "warning: " + warningText(warning) + "\n";
+  for (const Warning& warning : allWarnings(plan))
+    text += "warning: " + warningText(warning) + "\n";
   return text;
 }
 

@@ -23,8 +23,7 @@ bool CardReader::next(std::string& image) {
       if (beyond_.first == 0) beyond_.first = column + 1;
       beyond_.last = column + 1;
     }
-    if (beyond_.first != 0 && beyond_.text.size() < kShownBeyond &&
-        column + 1 >= beyond_.first)
+    if (beyond_.first != 0 && beyond_.text.size() < kShownBeyond && column + 1 >= beyond_.first)
       beyond_.text += static_cast<char>(c);
     ++column;
   };

@@ -74,22 +74,24 @@ ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {
   for (std::size_t k = 1; k <= NLISTS; ++k) {
     if (LSTNEW(k) == 0) {
       storeStep(LSTNEW, history, k,
-                stored(truncatedProduct(LSTDEF[k - 1], settings.DEFMUL),
-                       [k] { return list(k, "LSTDEF x DEFMUL"); },
-                       [&] {
-                         return largerFactorText(LSTDEF[k - 1], std::nullopt, settings.DEFMUL,
-                                                 settings.DEFMUL.origin);
-                       }),
+                stored(
+                    truncatedProduct(LSTDEF[k - 1], settings.DEFMUL),
+                    [k] { return list(k, "LSTDEF x DEFMUL"); },
+                    [&] {
+                      return largerFactorText(LSTDEF[k - 1], std::nullopt, settings.DEFMUL,
+                                              settings.DEFMUL.origin);
+                    }),
                 step::FromDefault{LSTDEF[k - 1], settings.DEFMUL});
     }
     if (settings.KSCALE == 1 && settings.LSTFIX(k) == 0) {
       storeStep(LSTNEW, history, k,
-                stored(truncatedProduct(LSTNEW(k), settings.FINMUL),
-                       [k] { return list(k, "size x FINMUL"); },
-                       [&] {
-                         return largerFactorText(LSTNEW(k), listSource(settings, history, k),
-                                                 settings.FINMUL, settings.FINMUL.origin);
-                       }),
+                stored(
+                    truncatedProduct(LSTNEW(k), settings.FINMUL),
+                    [k] { return list(k, "size x FINMUL"); },
+                    [&] {
+                      return largerFactorText(LSTNEW(k), listSource(settings, history, k),
+                                              settings.FINMUL, settings.FINMUL.origin);
+                    }),
                 step::FinalMultiplier{settings.FINMUL});
     } else if (settings.KSCALE == 1) {
       storeStep(LSTNEW, history, k, LSTNEW(k), step::FixedExempt{});

@@ -15,8 +15,7 @@ std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW, const Whe
   const std::int64_t L1 = LSTNEW(1);
   const std::int64_t L7 = LSTNEW(7);
   const std::int64_t L15 = LSTNEW(15);
-  return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)",
-                where);
+  return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)", where);
 }
 
 }  // namespace
