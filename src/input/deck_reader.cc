@@ -93,11 +93,11 @@ class DeckReader {
   // A keyword card seen before: the later one overrides it.
   void noteKeywordCard(CardKind kind) {
     const auto index = static_cast<std::size_t>(kind);
-    if (seen_[index] != 0) warn(givenAgain(cards_.lineNumber(), keyword(kind), seen_[index]));
+    if (seen_[index] != 0) warn(givenAgain(cards_.lineNumber(), keywordOf(kind), seen_[index]));
     seen_[index] = cards_.lineNumber();
   }
 
-  static const Keyword& keyword(CardKind kind) {
+  static const Keyword& keywordOf(CardKind kind) {
     return *std::find_if(kKeywords.begin(), kKeywords.end(),
                          [kind](const Keyword& k) { return k.kind == kind; });
   }
@@ -109,7 +109,7 @@ class DeckReader {
     if (auto warning = blanksInField(card, cards_.lineNumber(), fields.span(kValueField, 0))) {
       warn(std::move(*warning));
     } else if (auto outside =
-                   valueOutsideColumns(card, cards_.lineNumber(), keyword(kind), readZero)) {
+                   valueOutsideColumns(card, cards_.lineNumber(), keywordOf(kind), readZero)) {
       warn(std::move(*outside));
     }
   }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <ranges>
 
 #include "model/catalog.h"
 #include "sizing/list_resolution.h"
@@ -29,13 +30,13 @@ std::optional<CardOrigin> larger(double a, const std::optional<CardOrigin>& aSou
 std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHistory& history,
                                      std::size_t k) {
   const std::vector<ListStep>& steps = history(k);
-  for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-    const ListRule& rule = step->rule;
+  for (const ListStep& taken : std::ranges::reverse_view(steps)) {
+    const ListRule& rule = taken.rule;
     if (std::holds_alternative<step::FromCard>(rule)) return ifFromCard(settings.LSTNEW(k).origin);
     if (std::holds_alternative<step::FromDefault>(rule)) return ifFromCard(settings.DEFMUL.origin);
     if (const auto* scaled = std::get_if<step::FinalMultiplier>(&rule)) {
       // The size before the step, or the multiplier, whichever is larger.
-      if (std::fabs(scaled->FINMUL) >= std::abs(static_cast<double>(step->before)))
+      if (std::fabs(scaled->FINMUL) >= std::abs(static_cast<double>(taken.before)))
         return ifFromCard(settings.FINMUL.origin);
       continue;
     }
