@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <ranges>
 
 #include "model/catalog.h"
 #include "sizing/list_resolution.h"
@@ -30,7 +29,9 @@ std::optional<CardOrigin> larger(double a, const std::optional<CardOrigin>& aSou
 std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHistory& history,
                                      std::size_t k) {
   const std::vector<ListStep>& steps = history(k);
-  for (const ListStep& taken : std::ranges::reverse_view(steps)) {
+  // The last step first.
+  for (std::size_t n = steps.size(); n-- > 0;) {
+    const ListStep& taken = steps[n];
     const ListRule& rule = taken.rule;
     if (std::holds_alternative<step::FromCard>(rule)) return ifFromCard(settings.LSTNEW(k).origin);
     if (std::holds_alternative<step::FromDefault>(rule)) return ifFromCard(settings.DEFMUL.origin);
