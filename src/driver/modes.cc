@@ -6,6 +6,8 @@
 #include "analysis/storage.h"
 #include "analysis/storage_report.h"
 #include "base/error.h"
+#include "driver/directory_files.h"
+#include "driver/listing_stream.h"
 #include "driver/output_files.h"
 #include "driver/run.h"
 #include "sizing/run_planning.h"
@@ -92,9 +94,10 @@ std::string fitText(const MemoryFit& fit, std::int64_t budget) {
 
 void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out) {
   if (options.mode != Mode::Run) return analyse(options, deck, deckName, out);
-  StreamSink listing(out, "standard output");
+  ListingStream listing(out, "standard output");
   DirectoryFiles files(options.outputDirectory);
   runSizgen({deck, listing, files, deckName, regularFileIdentity(fileno(out))});
+  listing.finish();
 }
 
 }  // namespace sizgen
