@@ -182,8 +182,11 @@ std::string runWith(std::string_view deck, Sink& listing, OutputFiles& files) {
 InProcessOutput runInFreshDirectory(std::string_view deck) {
   TempDir dir;
   InProcessResult result = runInProcess(dir.path(), deck);
-  return {result.listing, result.error, readFile(dir.file("newmods.for")),
-          readFile(dir.file("dimdef.for")), readFile(dir.file("debug.lis"))};
+  auto fileOrAbsent = [&](std::string_view name) {
+    return fileExists(dir.file(name)) ? readFile(dir.file(name)) : std::string("(absent)");
+  };
+  return {result.listing, result.error, fileOrAbsent("newmods.for"), fileOrAbsent("dimdef.for"),
+          fileOrAbsent("debug.lis")};
 }
 
 }  // namespace sizgen::testing

@@ -86,7 +86,7 @@ struct InProcessResult {
 InProcessResult runInProcess(const std::string& directory, std::string_view deck);
 
 // One run in this process in a fresh directory, and the files it wrote
-// there.
+// there ("(absent)" for a file it did not create).
 struct InProcessOutput {
   std::string listing;
   std::string error;  // the message of the sizgen::Error, empty after a normal run
