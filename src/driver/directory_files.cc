@@ -87,7 +87,12 @@ class DirectoryLocks {
  public:
   explicit DirectoryLocks(const std::vector<std::string>& directories) {
     std::vector<std::tuple<dev_t, ino_t, int>> found;
-    for (const std::string& directory : directories) {
+    for (std::size_t i = 0; i < directories.size(); ++i) {
+      const std::string& directory = directories[i];
+      // The same name twice is one directory, opened once.
+      if (std::find(directories.begin(), directories.begin() + static_cast<std::ptrdiff_t>(i),
+                    directory) != directories.begin() + static_cast<std::ptrdiff_t>(i))
+        continue;
       const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       struct stat status {};
       if (fd < 0) continue;
@@ -143,27 +148,35 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
                               {}};
     }
     // A regular file is replaced by renaming a new one onto it, which its
-    // directory must allow; a device is written in place.
+    // directory must allow; a device is written in place.  A directory
+    // found writable for an earlier file is not checked again.
     if (S_ISREG(mode) && use == Use::Written) {
-      if (::stat(output.directory.c_str(), &directory) != 0) cannot("replace", name, errno);
-      if (::faccessat(AT_FDCWD, output.directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-        if (errno != EACCES && errno != EPERM) cannot("replace", name, errno);
-        throw Error("cannot replace " + std::string(name) + ": its directory is not writable");
+      if (output.directory != writable_.path) {
+        if (::stat(output.directory.c_str(), &directory) != 0) cannot("replace", name, errno);
+        if (::faccessat(AT_FDCWD, output.directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+          if (errno != EACCES && errno != EPERM) cannot("replace", name, errno);
+          throw Error("cannot replace " + std::string(name) + ": its directory is not writable");
+        }
+        writable_ = {output.directory, directory};
       }
       // In a sticky directory (such as /tmp) only the owner replaces a file.
       const uid_t user = ::geteuid();
-      if ((directory.st_mode & S_ISVTX) != 0 && user != 0 && output.status.st_uid != user &&
-          directory.st_uid != user)
+      if ((writable_.status.st_mode & S_ISVTX) != 0 && user != 0 &&
+          output.status.st_uid != user && writable_.status.st_uid != user)
         cannot("replace", name, EPERM);
     }
   } else {
     // Created in its directory, which must allow it.
-    if (::stat(output.directory.c_str(), &directory) != 0) cannot("open", name, errno);
-    if (!S_ISDIR(directory.st_mode)) cannot("open", name, ENOTDIR);
-    if (::faccessat(AT_FDCWD, output.directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
-      cannot("open", name, errno);
-    identity = FileIdentity{static_cast<std::uint64_t>(directory.st_dev),
-                            static_cast<std::uint64_t>(directory.st_ino), baseNameOf(output.path)};
+    if (output.directory != writable_.path) {
+      if (::stat(output.directory.c_str(), &directory) != 0) cannot("open", name, errno);
+      if (!S_ISDIR(directory.st_mode)) cannot("open", name, ENOTDIR);
+      if (::faccessat(AT_FDCWD, output.directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        cannot("open", name, errno);
+      writable_ = {output.directory, directory};
+    }
+    identity = FileIdentity{static_cast<std::uint64_t>(writable_.status.st_dev),
+                            static_cast<std::uint64_t>(writable_.status.st_ino),
+                            baseNameOf(output.path)};
   }
   outputs_.push_back(std::move(output));
   return identity;

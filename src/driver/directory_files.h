@@ -56,6 +56,11 @@ class DirectoryFiles : public OutputFiles {
 
   std::string directory_;
   std::vector<Output> outputs_;
+  // The directory last found writable.
+  struct {
+    std::string path;
+    struct stat status {};
+  } writable_;
 };
 
 }  // namespace sizgen

@@ -1,6 +1,7 @@
 #include "driver/temporary_files.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -112,7 +113,18 @@ int TemporaryFiles::create(const std::string& target, std::string_view output) {
 void TemporaryFiles::renameAll() {
   while (!files_.empty()) {
     const Temporary& file = files_.front();
-    if (::rename(file.path.c_str(), file.target.c_str()) != 0) fail(file.output, errno);
+    // An existing file is exchanged with its temporary, which is then
+    // removed: the name holds the old file or the new one at every moment,
+    // as with rename(2), which on some file systems (ext4) pushes the new
+    // file to the disk when it replaces another, at the cost of
+    // milliseconds.  Where the exchange is not possible (no file there
+    // yet, or a file system without it), the temporary is renamed.
+    if (::renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, file.target.c_str(),
+                    RENAME_EXCHANGE) == 0) {
+      ::unlink(file.path.c_str());
+    } else if (::rename(file.path.c_str(), file.target.c_str()) != 0) {
+      fail(file.output, errno);
+    }
     files_.erase(files_.begin());
     // The handler's list follows: the renamed file is no longer a
     // temporary (signals are held back, so it cannot run meanwhile).
