@@ -145,7 +145,8 @@ TEST(FileSafety, APagerThatQuitsEarlyCostsNoFile) {
   };
   const std::vector<Case> cases = {
       {"SIGPIPE at its default", "", "141", ""},
-      {"SIGPIPE ignored", "trap '' PIPE; ", "1", "sizgen: cannot write standard output: Broken pipe\n"},
+      {"SIGPIPE ignored", "trap '' PIPE; ", "1",
+       "sizgen: cannot write standard output: Broken pipe\n"},
   };
   for (const Case& c : cases) {
     for (bool earlier : {false, true}) {
@@ -153,9 +154,9 @@ TEST(FileSafety, APagerThatQuitsEarlyCostsNoFile) {
       TempDir dir;
       if (earlier)
         for (const char* name : kGenerated) writeFile(dir.file(name), "earlier\n");
-      support::ProcessResult result =
-          shellIn(dir.path(), c.pipeSignal + "{ \"$sizgen\" " + shellQuote(decks.file("long.deck")) +
-                                  "; echo $? >status; } | head -n 1");
+      support::ProcessResult result = shellIn(dir.path(), c.pipeSignal + "{ \"$sizgen\" " +
+                                                              shellQuote(decks.file("long.deck")) +
+                                                              "; echo $? >status; } | head -n 1");
       EXPECT_EQ(result.out, "  Following are  KBLTYP(1:177):\n");
       EXPECT_EQ(result.err, c.err);
       EXPECT_EQ(readFile(dir.file("status")), c.status + "\n");
@@ -179,7 +180,8 @@ TEST(FileSafety, AnUnchangedRerunTouchesNothing) {
       EXPECT_EQ(modified(dir.file(name)), 1'000'000'000LL * 1'000'000'000LL) << name;
   }
   // Another deck: only what changed gets a new time.
-  ASSERT_EQ(support::runSizgenBinary(dir.path(), kDeckA + support::listCard({"700"})).exitStatus, 0);
+  ASSERT_EQ(support::runSizgenBinary(dir.path(), kDeckA + support::listCard({"700"})).exitStatus,
+            0);
   EXPECT_NE(modified(dir.file("dimdef.for")), 1'000'000'000LL * 1'000'000'000LL);
   EXPECT_EQ(modified(dir.file("dum.bin")), 1'000'000'000LL * 1'000'000'000LL);
 }

@@ -4,8 +4,6 @@
 // an interrupting signal, a kill), an unchanged file left untouched, a
 // replaced file with its mode, a link kept.
 
-#include "driver/directory_files.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -21,6 +19,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "driver/directory_files.h"
 #include "support/test_support.h"
 
 namespace sizgen {
@@ -102,11 +101,10 @@ TEST(DirectoryFiles, ReplacesTheSetAndLeavesUnchangedFilesUntouched) {
     prepareAll(files);
     commitAll(files, kNew);
   }
-  EXPECT_EQ(entries(dir.path()),
-            (std::map<std::string, std::string>{{"newmods.for", kNew.newmods},
-                                                {"dimdef.for", kNew.dimdef},
-                                                {"dum.bin", ""},
-                                                {"debug.lis", kNew.debug}}));
+  EXPECT_EQ(entries(dir.path()), (std::map<std::string, std::string>{{"newmods.for", kNew.newmods},
+                                                                     {"dimdef.for", kNew.dimdef},
+                                                                     {"dum.bin", ""},
+                                                                     {"debug.lis", kNew.debug}}));
   // Again with only dimdef.for changed: the others keep their time stamps.
   for (const auto& [name, use] : kOutputs) age(dir.file(name));
   Texts changed = kNew;
@@ -171,14 +169,15 @@ TEST(DirectoryFiles, StartUpFailuresNameTheFileAndCreateNothing) {
        "cannot open dimdef.for: Too many levels of symbolic links"},
       {"ln -s no-such-directory/newmods.for newmods.for",
        "cannot open newmods.for: No such file or directory"},
-      {"touch plain && ln -s plain/dimdef.for dimdef.for", "cannot open dimdef.for: Not a directory"},
+      {"touch plain && ln -s plain/dimdef.for dimdef.for",
+       "cannot open dimdef.for: Not a directory"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.setup);
     TempDir dir;
-    ASSERT_EQ(testing::runCommand("cd " + testing::shellQuote(dir.path()) + " && " + c.setup)
-                  .exitStatus,
-              0);
+    ASSERT_EQ(
+        testing::runCommand("cd " + testing::shellQuote(dir.path()) + " && " + c.setup).exitStatus,
+        0);
     const auto before = entries(dir.path());
     DirectoryFiles files(dir.path());
     EXPECT_EQ(errorOf([&] { prepareAll(files); }), c.message);

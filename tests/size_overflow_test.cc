@@ -71,7 +71,8 @@ void expectOverflow(const std::string& deck, const std::string& message, Stop st
   }
 
   // Nothing was generated, and no file created.
-  for (const char* name : kGeneratedFiles) EXPECT_FALSE(testing::fileExists(dir.file(name))) << name;
+  for (const char* name : kGeneratedFiles)
+    EXPECT_FALSE(testing::fileExists(dir.file(name))) << name;
   EXPECT_FALSE(testing::fileExists(dir.file("dum.bin")));
 }
 

@@ -1,12 +1,12 @@
 #include "driver/directory_files.h"
 
 #include <fcntl.h>
-#include <limits.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <tuple>
 
@@ -139,8 +139,8 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
   if (output.exists) {
     const mode_t mode = output.status.st_mode;
     if (S_ISDIR(mode)) cannot("open", name, EISDIR);
-    if (::faccessat(AT_FDCWD, output.path.c_str(), use == Use::Written ? W_OK : R_OK,
-                    AT_EACCESS) != 0)
+    if (::faccessat(AT_FDCWD, output.path.c_str(), use == Use::Written ? W_OK : R_OK, AT_EACCESS) !=
+        0)
       cannot("open", name, errno);
     if (S_ISREG(mode)) {
       identity = FileIdentity{static_cast<std::uint64_t>(output.status.st_dev),
@@ -161,8 +161,8 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
       }
       // In a sticky directory (such as /tmp) only the owner replaces a file.
       const uid_t user = ::geteuid();
-      if ((writable_.status.st_mode & S_ISVTX) != 0 && user != 0 &&
-          output.status.st_uid != user && writable_.status.st_uid != user)
+      if ((writable_.status.st_mode & S_ISVTX) != 0 && user != 0 && output.status.st_uid != user &&
+          writable_.status.st_uid != user)
         cannot("replace", name, EPERM);
     }
   } else {
@@ -174,9 +174,9 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
         cannot("open", name, errno);
       writable_ = {output.directory, directory};
     }
-    identity = FileIdentity{static_cast<std::uint64_t>(writable_.status.st_dev),
-                            static_cast<std::uint64_t>(writable_.status.st_ino),
-                            baseNameOf(output.path)};
+    identity =
+        FileIdentity{static_cast<std::uint64_t>(writable_.status.st_dev),
+                     static_cast<std::uint64_t>(writable_.status.st_ino), baseNameOf(output.path)};
   }
   outputs_.push_back(std::move(output));
   return identity;
@@ -215,17 +215,20 @@ void DirectoryFiles::replace(const Output& output, const std::string& text,
 }
 
 void DirectoryFiles::commit(std::span<const Content> contents) {
-  std::vector<std::string> directories;
-  for (const Output& output : outputs_) directories.push_back(output.directory);
+  std::vector<std::string> directories(outputs_.size());
+  std::transform(outputs_.begin(), outputs_.end(), directories.begin(),
+                 [](const Output& output) { return output.directory; });
   const DirectoryLocks locks(directories);
   TemporaryFiles temporaries;
 
   std::vector<std::pair<const Output*, const std::string*>> devices;
   std::vector<const Output*> missing;
   for (const Content& content : contents) {
-    auto output = std::find_if(outputs_.begin(), outputs_.end(),
-                               [&](const Output& prepared) { return prepared.name == content.name; });
-    if (output == outputs_.end()) throw InternalError(std::string(content.name) + " was not prepared");
+    auto output = std::find_if(outputs_.begin(), outputs_.end(), [&](const Output& prepared) {
+      return prepared.name == content.name;
+    });
+    if (output == outputs_.end())
+      throw InternalError(std::string(content.name) + " was not prepared");
     if (content.text == nullptr) {
       if (!output->exists) missing.push_back(&*output);
     } else if (output->exists && !S_ISREG(output->status.st_mode)) {

@@ -46,10 +46,10 @@ class DirectoryFiles : public OutputFiles {
   struct Output {
     std::string name;
     Use use = Use::Written;
-    std::string path;        // after symbolic links
-    std::string directory;   // of `path`
+    std::string path;       // after symbolic links
+    std::string directory;  // of `path`
     bool exists = false;
-    struct stat status {};   // when it exists
+    struct stat status {};  // when it exists
   };
 
   void replace(const Output& output, const std::string& text, class TemporaryFiles& temporaries);

@@ -16,14 +16,15 @@ namespace sizgen {
 std::optional<FileIdentity> regularFileIdentity(int fd) {
   struct stat status {};
   if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
-                      static_cast<std::uint64_t>(status.st_ino), {}};
+  return FileIdentity{
+      static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino), {}};
 }
 
 void MemoryFiles::commit(std::span<const Content> contents) {
-  files_.clear();
-  for (const Content& content : contents)
-    files_.emplace_back(std::string(content.name), content.text ? *content.text : std::string());
+  files_.resize(contents.size());
+  std::transform(contents.begin(), contents.end(), files_.begin(), [](const Content& content) {
+    return std::pair{std::string(content.name), content.text ? *content.text : std::string()};
+  });
 }
 
 const std::string* MemoryFiles::text(std::string_view name) const {

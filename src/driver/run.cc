@@ -41,10 +41,9 @@ void runSizgen(const RunIo& io) {
   DistinctOutputs outputs;
   outputs.add(io.listingName, io.listingIdentity);
   outputs.add("the deck", regularFileIdentity(fileno(io.deck)));
-  for (const auto& [name, use] : {std::pair{"newmods.for", Use::Written},
-                                  std::pair{"dimdef.for", Use::Written},
-                                  std::pair{"dum.bin", Use::NeverWritten},
-                                  std::pair{"debug.lis", Use::Written}})
+  for (const auto& [name, use] :
+       {std::pair{"newmods.for", Use::Written}, std::pair{"dimdef.for", Use::Written},
+        std::pair{"dum.bin", Use::NeverWritten}, std::pair{"debug.lis", Use::Written}})
     outputs.add(name, io.files.prepare(name, use));
   const auto KBLTYP = implicitTypeCodes();
   writeTypeCodes(listing, std::span(KBLTYP).first(kListedTypeCodes));

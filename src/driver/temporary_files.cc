@@ -1,16 +1,16 @@
 #include "driver/temporary_files.h"
 
 #include <fcntl.h>
-#include <stdio.h>
-#include <limits.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "base/error.h"
 
@@ -46,7 +46,8 @@ std::string randomSuffix() {
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   std::uint64_t bits = static_cast<std::uint64_t>(now.tv_nsec) ^
-                       (static_cast<std::uint64_t>(::getpid()) << 20U) ^ (++counter * 0x9E3779B97F4A7C15U);
+                       (static_cast<std::uint64_t>(::getpid()) << 20U) ^
+                       (++counter * 0x9E3779B97F4A7C15U);
   constexpr std::string_view kLetters =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string suffix;
@@ -87,7 +88,8 @@ int TemporaryFiles::create(const std::string& target, std::string_view output) {
   const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   for (int attempt = 0;; ++attempt) {
-    std::string path = directory + "." + base + "." + randomSuffix();
+    std::string path = directory;
+    path.append(".").append(base).append(".").append(randomSuffix());
     if (path.size() >= PATH_MAX) fail(output, ENAMETOOLONG);
     // Created and counted with the signals held back: the handler finds
     // every temporary that exists, and removes nobody else's file.
@@ -115,12 +117,13 @@ void TemporaryFiles::renameAll() {
     const Temporary& file = files_.front();
     // An existing file is exchanged with its temporary, which is then
     // removed: the name holds the old file or the new one at every moment,
-    // as with rename(2), which on some file systems (ext4) pushes the new
-    // file to the disk when it replaces another, at the cost of
-    // milliseconds.  Where the exchange is not possible (no file there
-    // yet, or a file system without it), the temporary is renamed.
-    if (::renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, file.target.c_str(),
-                    RENAME_EXCHANGE) == 0) {
+    // as with rename(2).  Renaming onto an existing file would make some
+    // file systems (ext4) start writing the new file to the disk at once,
+    // and the next run that replaces it wait milliseconds for that write.
+    // Where the exchange is not possible (no file there yet, or a file
+    // system without it), the temporary is renamed.
+    if (::renameat2(AT_FDCWD, file.path.c_str(), AT_FDCWD, file.target.c_str(), RENAME_EXCHANGE) ==
+        0) {
       ::unlink(file.path.c_str());
     } else if (::rename(file.path.c_str(), file.target.c_str()) != 0) {
       fail(file.output, errno);

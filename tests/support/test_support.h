@@ -6,8 +6,8 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/error.h"
