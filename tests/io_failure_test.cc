@@ -303,6 +303,28 @@ TEST(NoWritePermission, ReadOnlyFileInAWritableDirectory) {
   EXPECT_FALSE(support::fileExists(dir.file("debug.lis")));
 }
 
+TEST(NoWritePermission, WritableFilesInADirectoryTheUserMayNotWrite) {
+  // A file is replaced by a new one written beside it: the directory must
+  // allow that, even when the files themselves may be written.
+  auto prefix = unprivileged();
+  SKIP_UNLESS_UNPRIVILEGED(prefix);
+  support::TempDir dir;
+  ::chmod(dir.path().c_str(), 0711);
+  const std::string readOnly = dir.file("read-only");
+  ASSERT_EQ(::mkdir(readOnly.c_str(), 0755), 0);
+  for (std::string_view name : {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"}) {
+    support::writeFile(readOnly + "/" + std::string(name), "earlier\n");
+    ASSERT_EQ(::chmod((readOnly + "/" + std::string(name)).c_str(), 0666), 0);
+  }
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0555), 0);
+
+  Outcome outcome = launch(Launch(readOnly).through(*prefix));
+  EXPECT_EQ(outcome.exitStatus, 1) << outcome;
+  EXPECT_EQ(outcome.err, "sizgen: cannot replace newmods.for: its directory is not writable\n");
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(support::readFile(readOnly + "/newmods.for"), "earlier\n");
+}
+
 TEST(NoWritePermission, ReadOnlyScratchFileIsConnectedAndKept) {
   // dum.bin is never written, so a file the user may only read will do.
   auto prefix = unprivileged();
