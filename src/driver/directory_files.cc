@@ -79,6 +79,17 @@ bool holds(const std::string& path, std::string_view text, struct stat& status) 
   return same && std::string_view(content).substr(0, done) == text;
 }
 
+// The mode a new file gets: 0666 less the umask, which can only be read by
+// setting it.
+mode_t newFileMode() {
+  static const mode_t mode = [] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666U & ~mask);
+  }();
+  return mode;
+}
+
 // Exclusive locks on directories, held while it lives; each directory is
 // locked once, all in one order, so that two runs cannot wait for each
 // other.  A directory that cannot be locked (not readable, or a file
@@ -160,7 +171,7 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
         writable_ = {output.directory, directory};
       }
       // In a sticky directory (such as /tmp) only the owner replaces a file.
-      const uid_t user = ::geteuid();
+      static const uid_t user = ::geteuid();
       if ((writable_.status.st_mode & S_ISVTX) != 0 && user != 0 && output.status.st_uid != user &&
           writable_.status.st_uid != user)
         cannot("replace", name, EPERM);
@@ -202,9 +213,12 @@ void DirectoryFiles::replace(const Output& output, const std::string& text,
     if (output.exists) {
       // The new file takes the place of the old one with its owner (where
       // this user may give it) and its mode.
-      if (status.st_uid != ::geteuid() || status.st_gid != ::getegid())
+      static const uid_t user = ::geteuid();
+      static const gid_t group = ::getegid();
+      if (status.st_uid != user || status.st_gid != group)
         static_cast<void>(::fchown(fd, status.st_uid, status.st_gid));
-      if (::fchmod(fd, status.st_mode & 07777) != 0) cannot("write", output.name, errno);
+      if ((status.st_mode & 07777) != newFileMode() && ::fchmod(fd, status.st_mode & 07777) != 0)
+        cannot("write", output.name, errno);
     }
     writeAll(fd, output.name, text);
   } catch (...) {

@@ -43,10 +43,11 @@ sigset_t interruptingSet() {
 // Six letters and digits that differ between calls and processes.
 std::string randomSuffix() {
   static std::uint64_t counter = 0;
+  static const pid_t process = ::getpid();
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   std::uint64_t bits = static_cast<std::uint64_t>(now.tv_nsec) ^
-                       (static_cast<std::uint64_t>(::getpid()) << 20U) ^
+                       (static_cast<std::uint64_t>(process) << 20U) ^
                        (++counter * 0x9E3779B97F4A7C15U);
   constexpr std::string_view kLetters =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
