@@ -12,6 +12,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -205,6 +207,16 @@ TEST(FileSafety, ARunInterruptedAtAnyMomentLeavesOneSet) {
   writeFile(decks.file("b.deck"), kDeckB);
   const FileSet a = setOf(decks.file("a.deck"));
   const FileSet b = setOf(decks.file("b.deck"));
+  // The delays span a whole run, however fast this build runs.
+  long runMicroseconds = 0;
+  for (int i = 0; i < 5; ++i) {
+    TempDir dir;
+    const auto begin = std::chrono::steady_clock::now();
+    waitFor(start(dir.path(), decks.file("b.deck")));
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - begin);
+    runMicroseconds = std::max(runMicroseconds, static_cast<long>(took.count()));
+  }
   std::mt19937 random(13);
   std::map<std::string, int> outcomes;
   for (int round = 0; round < 200; ++round) {
@@ -212,7 +224,7 @@ TEST(FileSafety, ARunInterruptedAtAnyMomentLeavesOneSet) {
     TempDir dir;
     ASSERT_EQ(waitFor(start(dir.path(), decks.file("a.deck"))), 0);
     const pid_t child = start(dir.path(), decks.file("b.deck"));
-    const timespec delay{0, static_cast<long>(random() % 3000) * 1000};
+    const timespec delay{0, static_cast<long>(random() % (runMicroseconds + 1)) * 1000};
     ::nanosleep(&delay, nullptr);
     ::kill(child, kill ? SIGKILL : SIGTERM);
     const int status = waitFor(child);
