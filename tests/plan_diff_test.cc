@@ -178,8 +178,9 @@ TEST(DeckDiff, RandomPairsAgreeWithTheirJsonResultsAndTheirRunsFiles) {
       EXPECT_TRUE(list["oldStep"].is_string() || list["newStep"].is_string()) << k;
     }
     for (int k = 1; k <= 99; ++k) {
-      if (old["lists"][k - 1]["size"] != now["lists"][k - 1]["size"])
+      if (old["lists"][k - 1]["size"] != now["lists"][k - 1]["size"]) {
         EXPECT_TRUE(listed.count(k)) << "list " << k << "\n" << before << "--\n" << after;
+      }
     }
 
     std::set<int> rows;
@@ -192,8 +193,9 @@ TEST(DeckDiff, RandomPairsAgreeWithTheirJsonResultsAndTheirRunsFiles) {
       EXPECT_EQ(array["bytes"]["new"], now["arrays"][row - 1]["bytes"]);
     }
     for (int row = 1; row <= 180; ++row) {
-      if (old["arrays"][row - 1]["dimension"] != now["arrays"][row - 1]["dimension"])
+      if (old["arrays"][row - 1]["dimension"] != now["arrays"][row - 1]["dimension"]) {
         EXPECT_TRUE(rows.count(row)) << "row " << row;
+      }
     }
 
     for (std::size_t g = 0; g < 9; ++g) {
@@ -249,12 +251,33 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
                                    false);
   EXPECT_EQ(moved, "no difference: " + dir.file("old.deck") +
                        " and standard input give the same cards, lists and files\n");
-  // A value nothing reads: the card differs, the result does not.
-  const std::string unread =
-      diffed(dir.file("old.deck"), keywordCard("DEFAULT", "0.7") + listCard({"600"}) +
-                                       keywordCard("SCALE", "2.0") + "\n",
-             false);
-  EXPECT_TRUE(unread.ends_with("the lists, the storage and the files are the same\n")) << unread;
+  // A FIXED flag without a SCALE card changes a value and nothing else.
+  EXPECT_EQ(diffed(dir.file("old.deck"),
+                   "FIXED      1\n" + keywordCard("DEFAULT", "0.7") + listCard({"600"}), false),
+            "old: " + dir.file("old.deck") +
+                "\nnew: standard input\n"
+                "values of the cards that differ (old -> new):\n"
+                "  LSTFIX(1): 0 (no card) -> 1 (FIXED card 1, field 1, columns 11-12)\n"
+                "the lists, the storage and the files are the same\n");
+  // A value nothing reads (list 33 on the fourth card): the card differs,
+  // the result does not.
+  auto fourthCard = [](std::string_view list33) {
+    return "BLANK\nBLANK\nBLANK\n" +
+           listCard({"700", "5", list33}, "{Optional card for Lists 31, etc.");
+  };
+  testing::writeFile(dir.file("fourth.deck"), fourthCard("40"));
+  EXPECT_EQ(diffed(dir.file("fourth.deck"), fourthCard("41"), false),
+            "old: " + dir.file("fourth.deck") +
+                "\nnew: standard input\n"
+                "values of the cards that differ (old -> new):\n"
+                "  LSTNEW(33): 40 (card 4 (4th list-size card), field 3, columns 17-24) -> 41 "
+                "(card 4 (4th list-size card), field 3, columns 17-24)\n"
+                "lists whose size differs (old -> new, change), and the step where they part:\n"
+                "  list 33: 40 -> 41 (+1)\n"
+                "    old: card 4 (4th list-size card), field 3, columns 17-24: 40\n"
+                "    new: card 4 (4th list-size card), field 3, columns 17-24: 41\n"
+                "storage: the same, 2559444 bytes of COMMON storage, LTLABL 93680 words\n"
+                "generated files: identical\n");
 }
 
 TEST(DeckDiff, AnErrorNamesItsDeckBeforeTheRunsMessage) {

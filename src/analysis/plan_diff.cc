@@ -136,11 +136,18 @@ std::string fileText(const FileChange& file) {
 
 }  // namespace
 
-bool PlanDiff::sameResult() const {
+bool PlanDiff::sameStorage() const {
   auto same = [](const Amount& amount) { return amount.change() == 0; };
-  return lists.empty() && arrays.empty() && std::all_of(groups.begin(), groups.end(), same) &&
-         same(commonBytes) && same(ltlabl) && same(labcomBytes) &&
-         std::all_of(files.begin(), files.end(), [](const FileChange& f) { return f.identical; });
+  return std::all_of(groups.begin(), groups.end(), same) && same(commonBytes) && same(ltlabl) &&
+         same(labcomBytes);
+}
+
+bool PlanDiff::sameFiles() const {
+  return std::all_of(files.begin(), files.end(), [](const FileChange& f) { return f.identical; });
+}
+
+bool PlanDiff::sameResult() const {
+  return lists.empty() && arrays.empty() && sameStorage() && sameFiles();
 }
 
 PlanDiff diffPlans(const RunPlan& before, const RunPlan& after, std::span<const FileChange> files) {
@@ -199,10 +206,16 @@ std::string diffText(const PlanDiff& diff, std::string_view beforeName, std::str
     text += "arrays whose declared dimension differs (old -> new):\n";
     for (const ArrayChange& change : diff.arrays) text += arrayText(change);
   }
-  text += "storage (old -> new, change):\n";
-  for (const Amount& group : diff.groups) text += storageLine(group, "bytes");
-  text += storageLine(diff.commonBytes, "bytes") + storageLine(diff.labcomBytes, "bytes") +
-          storageLine(diff.ltlabl, "words");
+  if (diff.sameStorage()) {
+    text += "storage: the same, " + number(diff.commonBytes.after) + " bytes of COMMON storage, " +
+            "LTLABL " + number(diff.ltlabl.after) + " words\n";
+  } else {
+    text += "storage (old -> new, change):\n";
+    for (const Amount& group : diff.groups) text += storageLine(group, "bytes");
+    text += storageLine(diff.commonBytes, "bytes") + storageLine(diff.labcomBytes, "bytes") +
+            storageLine(diff.ltlabl, "words");
+  }
+  if (diff.sameFiles()) return text + "generated files: identical\n";
   text += "generated files:\n";
   for (const FileChange& file : diff.files) text += fileText(file);
   return text;

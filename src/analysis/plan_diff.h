@@ -78,8 +78,12 @@ struct PlanDiff {
   Amount labcomBytes;
   std::vector<FileChange> files;
 
-  // Whether the decks give the same plans and the same files (their cards
-  // may still differ in values that nothing reads).
+  // Whether every subroutine's storage, LTLABL and LABCOM are the same.
+  bool sameStorage() const;
+  // Whether the generated files would be the same bytes.
+  bool sameFiles() const;
+  // Whether the decks give the same lists, arrays, storage and files
+  // (their cards may still differ in values that nothing reads).
   bool sameResult() const;
   // Whether nothing at all differs.
   bool none() const { return settings.empty() && sameResult(); }

@@ -72,8 +72,7 @@ std::string diffJson(const PlanDiff& diff, std::string_view beforeName,
   document["old"] = beforeName;
   document["new"] = afterName;
   document["difference"] = !diff.none();
-  document["sameFiles"] =
-      std::all_of(diff.files.begin(), diff.files.end(), [](const FileChange& f) { return f.identical; });
+  document["sameFiles"] = diff.sameFiles();
   document["settings"] = Json::array();
   for (const SettingChange& change : diff.settings)
     document["settings"].push_back(
