@@ -152,7 +152,8 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"--fit=1G", "--diff=a"}, "--fit and --diff cannot be combined"},
       {{"--json", "--diff=a", "--report"}, "--diff and --report cannot be combined"},
       {{"--diff=-"}, "--diff=- reads the old deck from standard input: the deck must be a file"},
-      {{"--diff=-", "-"}, "--diff=- reads the old deck from standard input: the deck must be a file"},
+      {{"--diff=-", "-"},
+       "--diff=- reads the old deck from standard input: the deck must be a file"},
       {{"--diff=a", "-o", "/"},
        "--output-dir goes only with a run that writes the files, not with --diff"},
   };

@@ -124,8 +124,9 @@ const std::vector<std::string> kSoundDecks = {"crlf",  "defmul",   "empty",     
 TEST(DeckDiff, ADeckAgainstItselfSaysNoDifferenceInOneLine) {
   for (const std::string& name : kSoundDecks) {
     const std::string path = testing::testDataPath("decks/" + name + ".deck");
-    EXPECT_EQ(diffed(path, testing::readTestData("decks/" + name + ".deck"), false),
-              "no difference: " + path + " and standard input give the same cards, lists and files\n")
+    EXPECT_EQ(
+        diffed(path, testing::readTestData("decks/" + name + ".deck"), false),
+        "no difference: " + path + " and standard input give the same cards, lists and files\n")
         << name;
   }
   testing::TempDir dir;
@@ -246,9 +247,8 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "in\n" << text;
   }
   // A comment card moves the cards but changes no value and no file.
-  const std::string moved = diffed(dir.file("old.deck"),
-                                   "C note\n" + keywordCard("DEFAULT", "0.7") + listCard({"600"}),
-                                   false);
+  const std::string moved = diffed(
+      dir.file("old.deck"), "C note\n" + keywordCard("DEFAULT", "0.7") + listCard({"600"}), false);
   EXPECT_EQ(moved, "no difference: " + dir.file("old.deck") +
                        " and standard input give the same cards, lists and files\n");
   // A FIXED flag without a SCALE card changes a value and nothing else.
@@ -294,7 +294,8 @@ TEST(DeckDiff, AnErrorNamesItsDeckBeforeTheRunsMessage) {
        dir.file("bad.deck") + ": card 1, columns 9-16: cannot read \"abc\" as a real"},
       {dir.file("good.deck"), "DEFAULT  abc\n",
        "standard input: card 1, columns 9-16: cannot read \"abc\" as a real"},
-      {dir.file("none.deck"), "", "cannot open " + dir.file("none.deck") + ": No such file or directory"},
+      {dir.file("none.deck"), "",
+       "cannot open " + dir.file("none.deck") + ": No such file or directory"},
       {dir.path(), "", "cannot read " + dir.path() + ": Is a directory"},
   };
   for (const Case& c : cases) EXPECT_EQ(diffed(c.oldPath, c.deck, false), "error: " + c.error);
@@ -304,7 +305,8 @@ TEST(DeckDiff, AnErrorNamesItsDeckBeforeTheRunsMessage) {
   testing::ProcessResult bad =
       testing::runSizgenBinary(dir.path(), "DEFAULT  abc\n", {"--diff=good.deck"});
   EXPECT_EQ(bad.exitStatus, 1);
-  EXPECT_EQ(bad.err, "sizgen: standard input: card 1, columns 9-16: cannot read \"abc\" as a real\n");
+  EXPECT_EQ(bad.err,
+            "sizgen: standard input: card 1, columns 9-16: cannot read \"abc\" as a real\n");
   EXPECT_EQ(bad.out, "");
   testing::ProcessResult differ =
       testing::runSizgenBinary(dir.path(), "DEFAULT  2.0\n", {"--json", "--diff", "good.deck"});

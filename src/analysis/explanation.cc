@@ -87,7 +87,8 @@ class StepLine {
   std::string operator()(const step::FromDefault& rule) const {
     std::string line;
     const CardOrigin& origin = settings_.LSTNEW(k_).origin;
-    if (origin.card != 0) line = cardPlace(origin) + ": " + valueRead(origin, 0) + ", not given\n  ";
+    if (origin.card != 0)
+      line = cardPlace(origin) + ": " + valueRead(origin, 0) + ", not given\n  ";
     return line + "default: LSTDEF(" + number(static_cast<std::int64_t>(k_)) + ") " +
            number(rule.LSTDEF) + " x DEFMUL " + realText(rule.DEFMUL) + " (" +
            keywordSource(settings_.DEFMUL.origin, "no DEFAULT card") + ") = " + after_;
@@ -222,8 +223,7 @@ std::string arrayLines(const RunPlan& plan, std::size_t k) {
 
 std::string explainList(const RunPlan& plan, std::size_t k) {
   const std::vector<std::int32_t> sizes = sizesByGroup(plan, k);
-  std::string text =
-      "list " + number(static_cast<std::int64_t>(k)) + ": " + headline(sizes) + "\n";
+  std::string text = "list " + number(static_cast<std::int64_t>(k)) + ": " + headline(sizes) + "\n";
   const std::vector<ListStep>& steps = plan.history(k);
   if (steps.empty())
     text += "  no card, default or rule sets list " + number(static_cast<std::int64_t>(k)) + "\n";

@@ -61,8 +61,9 @@ bool differs(const SettingValue& a, const SettingValue& b) {
 
 // The first step of list k that differs between the plans in its rule or
 // the size it stored: where the two sizes part.
-std::pair<std::optional<std::string>, std::optional<std::string>> partingStep(
-    const RunPlan& before, const RunPlan& after, std::size_t k) {
+std::pair<std::optional<std::string>, std::optional<std::string>> partingStep(const RunPlan& before,
+                                                                              const RunPlan& after,
+                                                                              std::size_t k) {
   const std::vector<ListStep>& a = before.history(k);
   const std::vector<ListStep>& b = after.history(k);
   std::size_t i = 0;
@@ -82,10 +83,9 @@ std::pair<std::optional<std::string>, std::optional<std::string>> partingStep(
 }
 
 bool seenAlike(const RunPlan& before, const RunPlan& after, std::size_t k) {
-  return std::equal(before.groups.begin(), before.groups.end(), after.groups.begin(),
-                    [k](const PlannedGroup& a, const PlannedGroup& b) {
-                      return a.LSTNEW(k) == b.LSTNEW(k);
-                    });
+  return std::equal(
+      before.groups.begin(), before.groups.end(), after.groups.begin(),
+      [k](const PlannedGroup& a, const PlannedGroup& b) { return a.LSTNEW(k) == b.LSTNEW(k); });
 }
 
 // The text of a value and its card: "0.7 (DEFAULT card 1)", "none (no card)".
@@ -122,9 +122,10 @@ std::string arrayText(const ArrayChange& change) {
     type += " -> " + std::string(declaredTypeName(change.after.typeCode));
   const Amount bytes{"", arrayBytes(change.before), arrayBytes(change.after)};
   return "  row " + number(change.row) + " " + std::string(trimmedName(row.name)) + " in " +
-         std::string(row.block) + " (" + std::string(trimmedName(groupOfRow(change.row).subroutine)) +
-         "), " + type + ": " + number(change.before.dimension) + " -> " +
-         number(change.after.dimension) + ", " + amountText(bytes, "bytes") + "\n";
+         std::string(row.block) + " (" +
+         std::string(trimmedName(groupOfRow(change.row).subroutine)) + "), " + type + ": " +
+         number(change.before.dimension) + " -> " + number(change.after.dimension) + ", " +
+         amountText(bytes, "bytes") + "\n";
 }
 
 std::string fileText(const FileChange& file) {
@@ -180,7 +181,8 @@ PlanDiff diffPlans(const RunPlan& before, const RunPlan& after, std::span<const 
   return diff;
 }
 
-std::string diffText(const PlanDiff& diff, std::string_view beforeName, std::string_view afterName) {
+std::string diffText(const PlanDiff& diff, std::string_view beforeName,
+                     std::string_view afterName) {
   const std::string names = std::string(beforeName) + " and " + std::string(afterName);
   if (diff.none()) return "no difference: " + names + " give the same cards, lists and files\n";
   std::string text = "old: " + std::string(beforeName) + "\nnew: " + std::string(afterName) + "\n";

@@ -98,7 +98,6 @@ PlanDiff diffPlans(const RunPlan& before, const RunPlan& after, std::span<const 
 std::string diffText(const PlanDiff& diff, std::string_view beforeName, std::string_view afterName);
 
 // The difference as one JSON document, ending with '\n'.
-std::string diffJson(const PlanDiff& diff, std::string_view beforeName,
-                     std::string_view afterName);
+std::string diffJson(const PlanDiff& diff, std::string_view beforeName, std::string_view afterName);
 
 }  // namespace sizgen

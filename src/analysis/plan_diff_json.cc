@@ -75,8 +75,9 @@ std::string diffJson(const PlanDiff& diff, std::string_view beforeName,
   document["sameFiles"] = diff.sameFiles();
   document["settings"] = Json::array();
   for (const SettingChange& change : diff.settings)
-    document["settings"].push_back(
-        {{"setting", change.setting}, {"old", settingJson(change.before)}, {"new", settingJson(change.after)}});
+    document["settings"].push_back({{"setting", change.setting},
+                                    {"old", settingJson(change.before)},
+                                    {"new", settingJson(change.after)}});
   document["lists"] = Json::array();
   for (const ListChange& change : diff.lists) {
     Json json;
