@@ -257,9 +257,11 @@ std::string cardPlace(const CardOrigin& origin) {
 }
 
 std::vector<std::string> stepLines(const RunPlan& plan, std::size_t k) {
-  std::vector<std::string> lines;
-  for (const ListStep& step : plan.history(k))
-    lines.push_back(std::visit(StepLine(plan, k, step), step.rule));
+  const std::vector<ListStep>& steps = plan.history(k);
+  std::vector<std::string> lines(steps.size());
+  std::transform(steps.begin(), steps.end(), lines.begin(), [&](const ListStep& step) {
+    return std::visit(StepLine(plan, k, step), step.rule);
+  });
   return lines;
 }
 

@@ -76,21 +76,21 @@ LineChanges lineChanges(std::string_view before, std::string_view after) {
   const std::vector<std::string_view> a = lines(before);
   const std::vector<std::string_view> b = lines(after);
   // The common lines at both ends first: most changes are a few lines.
-  std::size_t head = 0;
-  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
-  std::size_t tail = 0;
-  while (tail < a.size() - head && tail < b.size() - head &&
-         a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
-    ++tail;
-  const std::size_t n = a.size() - head - tail;
-  const std::size_t m = b.size() - head - tail;
+  const auto head = static_cast<std::ptrdiff_t>(
+      std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+  const auto tail = static_cast<std::ptrdiff_t>(
+      std::mismatch(a.rbegin(), a.rend() - head, b.rbegin(), b.rend() - head).first - a.rbegin());
+  const std::size_t n = a.size() - static_cast<std::size_t>(head + tail);
+  const std::size_t m = b.size() - static_cast<std::size_t>(head + tail);
   // The length of the longest common subsequence of the middles, row by row.
   std::vector<std::size_t> row(m + 1, 0);
   for (std::size_t i = 1; i <= n; ++i) {
     std::size_t diagonal = 0;
     for (std::size_t j = 1; j <= m; ++j) {
       const std::size_t above = row[j];
-      row[j] = a[head + i - 1] == b[head + j - 1] ? diagonal + 1 : std::max(row[j], row[j - 1]);
+      const bool same =
+          a[static_cast<std::size_t>(head) + i - 1] == b[static_cast<std::size_t>(head) + j - 1];
+      row[j] = same ? diagonal + 1 : std::max(row[j], row[j - 1]);
       diagonal = above;
     }
   }
