@@ -240,7 +240,8 @@ TEST(FilesAfterAnError, AFailedRunCreatesAndChangesNothing) {
       {"unreadable field", "DEFAULT      2.0\nx\n", "",
        "card 2, columns 1-8: cannot read \"x\" as an integer"},
       {"size out of range", "NBHDSW     1E10\n", "",
-       "list 56 (L6 x SCALE6) is out of the 32-bit range"},
+       "list 56 (L6 x SCALE6) is out of the 32-bit range; the larger factor comes from card 1, "
+       "columns 9-16 (NBHDSW)"},
       {"newmods.for a directory", "", "newmods.for", "cannot open newmods.for: Is a directory"},
       {"dimdef.for a directory", "", "dimdef.for", "cannot open dimdef.for: Is a directory"},
       {"dum.bin a directory", "", "dum.bin", "cannot open dum.bin: Is a directory"},

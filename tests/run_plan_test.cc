@@ -92,9 +92,11 @@ TEST(RunPlan, ASizeOutOfRangeStopsTheRunBeforeAnyFileIsWritten) {
       "NBHDSW     1E10\n",
   };
   const std::string messages[] = {
-      "list 57 (L1 x L24) is out of the 32-bit range",
+      "list 57 (L1 x L24) is out of the 32-bit range; "
+      "list 1 comes from card 1, columns 1-8 (1st list-size card, field 1)",
       "the dimension of row 68 (TEXVEC in C0B068) rounded to 4096 bytes is out of the 32-bit range",
-      "list 56 (L6 x SCALE6) is out of the 32-bit range",
+      "list 56 (L6 x SCALE6) is out of the 32-bit range; "
+      "the larger factor comes from card 1, columns 9-16 (NBHDSW)",
   };
   for (std::size_t i = 0; i < std::size(decks); ++i) {
     MemorySink listing;

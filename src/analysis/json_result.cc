@@ -149,6 +149,21 @@ Json debugJson(const DebugValues& values) {
   return json;
 }
 
+// The deck's warnings, in the order a run prints them.
+Json warningsJson(const RunPlan& plan) {
+  Json warnings = Json::array();
+  for (const Warning& warning : allWarnings(plan)) {
+    Json json;
+    json["kind"] = warningKindName(warning.kind);
+    json["card"] = warning.card;
+    json["firstColumn"] = warning.firstColumn;
+    json["lastColumn"] = warning.lastColumn;
+    json["message"] = warning.message;
+    warnings.push_back(json);
+  }
+  return warnings;
+}
+
 }  // namespace
 
 std::string jsonResult(const RunPlan& plan) {
@@ -164,6 +179,7 @@ std::string jsonResult(const RunPlan& plan) {
   document["storage"] = storageJson(plan);
   document["dimdef"] = dimdefJson(plan);
   document["debug"] = debugJson(plan.debug);
+  document["warnings"] = warningsJson(plan);
   return document.dump(2) + "\n";
 }
 

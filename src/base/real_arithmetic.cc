@@ -14,8 +14,8 @@ std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r) {
   return truncateToInteger(static_cast<Extended>(n) * static_cast<Extended>(r));
 }
 
-void outOfRange(const std::string& what) {
-  throw Error(what + " is out of the 32-bit range");
+void outOfRange(const std::string& what, const std::string& where) {
+  throw Error(what + " is out of the 32-bit range" + (where.empty() ? "" : "; " + where));
 }
 
 }  // namespace sizgen

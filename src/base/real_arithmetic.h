@@ -26,23 +26,33 @@ std::optional<std::int32_t> truncateToInteger(Extended value);
 // INT(n * r), see note [real products].
 std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r);
 
-// Throws sizgen::Error "WHAT is out of the 32-bit range".
-[[noreturn]] void outOfRange(const std::string& what);
+// Throws sizgen::Error "WHAT is out of the 32-bit range", followed by
+// "; WHERE" when `where` says where the value came from.
+[[noreturn]] void outOfRange(const std::string& what, const std::string& where = {});
+
+// The text a `describe` or `where` argument of stored() gives.
+template <class Text>
+std::string textOf(const Text& text) {
+  if constexpr (std::invocable<Text>) {
+    return text();
+  } else {
+    return text;
+  }
+}
 
 // A value computed in 64 bits (or a truncated real, nothing when it did not
 // fit), to be stored in a 32-bit table entry.  When it does not fit,
 // throws sizgen::Error "WHAT is out of the 32-bit range": WHAT is
 // `describe`, a text or a function that makes it, called only then, since a
 // plan stores hundreds of values and most plans fit.
-template <class Describe>
-std::int32_t stored(std::optional<std::int64_t> value, const Describe& describe) {
+// `where`, a text or a function that makes it, says where the largest
+// part of the value came from.
+template <class Describe, class Where = std::string>
+std::int32_t stored(std::optional<std::int64_t> value, const Describe& describe,
+                    const Where& where = {}) {
   if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
       *value > std::numeric_limits<std::int32_t>::max()) {
-    if constexpr (std::invocable<Describe>) {
-      outOfRange(describe());
-    } else {
-      outOfRange(describe);
-    }
+    outOfRange(textOf(describe), textOf(where));
   }
   return static_cast<std::int32_t>(*value);
 }

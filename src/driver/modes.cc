@@ -11,6 +11,7 @@
 #include "driver/listing_stream.h"
 #include "driver/output_files.h"
 #include "driver/run.h"
+#include "driver/warning_lines.h"
 #include "sizing/run_planning.h"
 
 namespace sizgen {
@@ -21,6 +22,14 @@ std::string checkLine(const RunPlan& plan) {
   const std::int64_t bytes = totalBytes(plan);
   return "deck is sound: LTLABL = " + std::to_string(plan.LTLABL) +
          " words, COMMON storage = " + bytesText(bytes) + "\n";
+}
+
+// The warnings of the deck under the line of --check, one a line.
+std::string checkWarnings(const RunPlan& plan) {
+  std::string text;
+  for (const Warning& warning : allWarnings(plan))
+    text += "warning: " + warningText(warning) + "\n";
+  return text;
 }
 
 // The lines of --fit: the card, its storage and what the next value the
@@ -61,20 +70,24 @@ void print(Sink& out, std::string_view text) {
   out.flush();
 }
 
-void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out) {
+void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out,
+             std::FILE* warnings) {
   if (options.mode == Mode::Diff) {
     print(out, deckDiff(options.oldDeck, deck, deckName, options.diffAsJson));
     return;
   }
   const DeckSettings settings = readDeckSettings(deck, deckName);
+  if (options.mode == Mode::Check) warnings = nullptr;
+  printWarnings(warnings, settings.warnings);
   if (options.mode == Mode::Fit) {
     print(out, fitText(fitMemory(settings, options.fitBytes), options.fitBytes));
     return;
   }
   const RunPlan plan = planRun(settings);
+  printWarnings(warnings, plan.warnings);
   switch (options.mode) {
     case Mode::Check:
-      print(out, checkLine(plan));
+      print(out, checkLine(plan) + checkWarnings(plan));
       break;
     case Mode::Report:
       print(out, storageReport(plan));

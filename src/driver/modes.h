@@ -15,8 +15,11 @@ namespace sizgen {
 void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out);
 
 // The analysis that `options` ask for (not a run), of the deck `deck`,
-// printed on `out`.  Throws sizgen::Error as a run does.
-void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out);
+// printed on `out`, the deck's warnings on `warnings` as a run prints them
+// (--check lists them under its line instead).  Throws sizgen::Error as a
+// run does.
+void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out,
+             std::FILE* warnings = stderr);
 
 // Prints `text`, whole lines, on `out` and pushes it out.
 void print(Sink& out, std::string_view text);

@@ -7,6 +7,7 @@
 
 #include "driver/distinct_outputs.h"
 #include "driver/listing.h"
+#include "driver/warning_lines.h"
 #include "emit/generated_files.h"
 #include "input/card_reader.h"
 #include "input/deck_reader.h"
@@ -52,6 +53,7 @@ void runSizgen(const RunIo& io) {
   // Read the deck: cards record values and echo themselves.
   CardReader cards(io.deck, io.deckName);
   const DeckSettings settings = readDeck(cards, listing);
+  printWarnings(io.warnings, settings.warnings);
 
   // Resolve the list sizes and plan the whole run: a size out of range
   // stops it before anything is generated.
@@ -61,6 +63,7 @@ void runSizgen(const RunIo& io) {
   lists = settleLists(settings, lists, history);
   if (finalSizesShown(settings)) writeFinalListSizes(listing, lists);
   const RunPlan plan = planRun(settings, lists, std::move(history));
+  printWarnings(io.warnings, plan.warnings);
 
   // Generate newmods.for, dimdef.for and debug.lis, then replace the files
   // with them as one set.

@@ -22,6 +22,8 @@ struct RunIo {
   // write the listing into the deck or a generated file.
   std::optional<FileIdentity> listingIdentity = std::nullopt;
   std::string listingName = "standard output";  // how messages call the listing
+  // Where the warnings of the deck go, a line each (null: nowhere).
+  std::FILE* warnings = stderr;
 };
 
 // One whole run, from checking the files to the closing line.  Throws
@@ -31,7 +33,8 @@ struct RunIo {
 // be called again in the same process.
 void runSizgen(const RunIo& io);
 
-// Reads the deck without showing the listing: what the cards record.
+// Reads the deck without showing the listing: what the cards record,
+// with the deck's warnings.
 // Throws sizgen::Error as a run does.
 DeckSettings readDeckSettings(std::FILE* deck, const std::string& deckName);
 

@@ -1,5 +1,7 @@
 #include "input/card_reader.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -8,10 +10,21 @@
 namespace sizgen {
 
 bool CardReader::next(std::string& image) {
+  // The first characters past column 80 shown in a warning.
+  constexpr std::size_t kShownBeyond = 20;
   image.assign(kCardColumns, ' ');
+  beyond_.first = 0;
+  beyond_.text.clear();
   std::size_t column = 0;
   auto keep = [&](int c) {
-    if (column < kCardColumns) image[column] = static_cast<char>(c);
+    if (column < kCardColumns) {
+      image[column] = static_cast<char>(c);
+    } else if (c != ' ') {
+      if (beyond_.first == 0) beyond_.first = column + 1;
+      beyond_.last = column + 1;
+    }
+    if (beyond_.first != 0 && beyond_.text.size() < kShownBeyond && column + 1 >= beyond_.first)
+      beyond_.text += static_cast<char>(c);
     ++column;
   };
   bool anything = false;
@@ -42,6 +55,11 @@ bool CardReader::next(std::string& image) {
   }
   ++lineNumber_;
   return true;
+}
+
+bool CardReader::interactive() const {
+  const int descriptor = fileno(deck_);
+  return descriptor >= 0 && isatty(descriptor) != 0;
 }
 
 }  // namespace sizgen

@@ -29,10 +29,25 @@ class CardReader {
   // Line number of the card last read, from 1.
   long lineNumber() const { return lineNumber_; }
 
+  // The text of the card last read past column 80, which is not part of
+  // the card: its columns and its first characters.  `first` is 0 when the
+  // line holds only blanks there.
+  struct BeyondCard {
+    std::size_t first = 0;
+    std::size_t last = 0;
+    std::string text;
+  };
+  const BeyondCard& beyondCard() const { return beyond_; }
+
+  // Whether the deck is read from a terminal: there, nothing is read after
+  // the deck's end, since a user typing it would have to end the input.
+  bool interactive() const;
+
  private:
   std::FILE* deck_;
   std::string name_;
   long lineNumber_ = 0;
+  BeyondCard beyond_;
 };
 
 }  // namespace sizgen

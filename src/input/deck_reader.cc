@@ -8,6 +8,7 @@
 
 #include "fortran/formatted_io.h"
 #include "input/card_fields.h"
+#include "input/deck_warnings.h"
 
 namespace sizgen {
 namespace {
@@ -41,9 +42,14 @@ class DeckReader {
   DeckSettings run() {
     std::string card;
     while (cards_.next(card)) {
+      if (cards_.beyondCard().first != 0)
+        warn(pastColumn80(cards_.lineNumber(), cards_.beyondCard()));
       Next next = dispatch(card);
       if (next == Next::DispatchAgain) next = dispatch(card);
-      if (next == Next::EndDeck) break;
+      if (next == Next::EndDeck) {
+        readPastEnd(card);
+        break;
+      }
     }
     return settings_;
   }
@@ -56,20 +62,75 @@ class DeckReader {
     }
   }
 
+  void warn(Warning warning) { settings_.warnings.push_back(std::move(warning)); }
+
+  // The cards after the one that ends the deck are not read: the first
+  // with text is worth a warning, unless the deck comes from a terminal,
+  // where reading on would wait for more.  A read that fails there does
+  // not concern the run.
+  void readPastEnd(std::string& card) {
+    if (cards_.interactive()) return;
+    const long lastCard = cards_.lineNumber();
+    long first = 0;
+    long more = 0;
+    std::string firstImage;
+    try {
+      while (cards_.next(card)) {
+        if (card.find_first_not_of(' ') == std::string::npos) continue;
+        if (first == 0) {
+          first = cards_.lineNumber();
+          firstImage = card;
+        } else {
+          ++more;
+        }
+      }
+    } catch (const Error&) {
+      // Nothing after the deck's end is needed.
+    }
+    if (first != 0) warn(afterDeckEnd(firstImage, first, lastCard, more));
+  }
+
+  // A keyword card seen before: the later one overrides it.
+  void noteKeywordCard(CardKind kind) {
+    const auto index = static_cast<std::size_t>(kind);
+    if (seen_[index] != 0) warn(givenAgain(cards_.lineNumber(), keywordOf(kind), seen_[index]));
+    seen_[index] = cards_.lineNumber();
+  }
+
+  static const Keyword& keywordOf(CardKind kind) {
+    return *std::find_if(kKeywords.begin(), kKeywords.end(),
+                         [kind](const Keyword& k) { return k.kind == kind; });
+  }
+
+  // The value field of a keyword card: blanks inside it, or a value
+  // beside it while it reads 0.
+  void checkValueField(const std::string& card, const CardFields& fields, CardKind kind,
+                       bool readZero) {
+    if (auto warning = blanksInField(card, cards_.lineNumber(), fields.span(kValueField, 0))) {
+      warn(std::move(*warning));
+    } else if (auto outside =
+                   valueOutsideColumns(card, cards_.lineNumber(), keywordOf(kind), readZero)) {
+      warn(std::move(*outside));
+    }
+  }
+
   Next dispatch(const std::string& card) {
     CardFields fields(card, cards_.lineNumber());
     const CardKind kind = classifyCard(card);
+    if (kind != CardKind::Comment && kind != CardKind::ListSize) noteKeywordCard(kind);
     switch (kind) {
       case CardKind::Comment:
         echo(kind, {card});
         break;
       case CardKind::DefaultMultiplier:
         settings_.DEFMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
+        checkValueField(card, fields, kind, settings_.DEFMUL == 0.0);
         echo(kind, {settings_.DEFMUL.value, card});
         break;
       case CardKind::FinalMultiplier:
         settings_.KSCALE = 1;
         settings_.FINMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
+        checkValueField(card, fields, kind, settings_.FINMUL == 0.0);
         echo(kind, {settings_.FINMUL.value, card});
         break;
       case CardKind::FixedLists: {
@@ -83,12 +144,14 @@ class DeckReader {
       }
       case CardKind::CardLimit: {
         auto limit = readValue<std::int32_t>(fields);
+        checkValueField(card, fields, kind, limit == 0);
         echo(kind, {limit, card});
         settings_.LSTNEW(kCardLimitList) = {limit, valueOrigin(fields, kind, limit)};
         break;
       }
       case CardKind::List6Scale:
         settings_.SCALE6 = {readValue<double>(fields), valueOrigin(fields, kind)};
+        checkValueField(card, fields, kind, settings_.SCALE6 == 0.0);
         echo(kind, {settings_.SCALE6.value, card});
         break;
       case CardKind::RamTables:
@@ -96,6 +159,7 @@ class DeckReader {
         break;
       case CardKind::Quantum: {
         auto quantum = readValue<std::int32_t>(fields);
+        checkValueField(card, fields, kind, quantum == 0);
         settings_.NQUANT = {quantum < 1 ? kLargestQuantum : quantum,
                             valueOrigin(fields, kind, quantum)};
         echo(kind, {settings_.NQUANT.value, card});
@@ -176,6 +240,11 @@ class DeckReader {
       std::size_t count = LFIRST_ == kOffsetsCard ? 7 : 10;
       fields.readIntegers(kListFields, std::span(values).first(count));
     }
+    const std::size_t readFields = LFIRST_ == kOffsetsCard && !readAsReals ? 7 : 10;
+    for (std::size_t i = 0; i < readFields; ++i) {
+      if (auto warning = blanksInField(image, cards_.lineNumber(), fields.span(kListFields, i)))
+        warn(std::move(*warning));
+    }
 
     auto origin = [&](std::size_t i) {
       CardOrigin read = fieldOrigin(fields, listCard(LFIRST_).name, kListFields, i, values[i]);
@@ -208,6 +277,8 @@ class DeckReader {
   Sink& listing_;
   DeckSettings settings_;
   int LFIRST_ = kFirstCard;
+  // The line of the last card of each kind, 0: none yet.
+  std::array<long, static_cast<std::size_t>(CardKind::ListSize) + 1> seen_{};
 };
 
 }  // namespace

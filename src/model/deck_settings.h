@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/fortran_array.h"
+#include "model/warning.h"
 
 namespace sizgen {
 
@@ -60,6 +61,8 @@ struct DeckSettings {
       FortranArray<Recorded<std::int32_t>, 7>::filled(70000);
   // lists 1 to 40 as the list-size cards and the CARDS card gave them; 0: not given
   FortranArray<Recorded<std::int32_t>, kCardLists> LSTNEW;
+  // What the cards say that is probably not what was meant, in card order.
+  Warnings warnings;
 };
 
 }  // namespace sizgen

@@ -64,8 +64,18 @@ struct RunPlan {
   // planRun(settings, settled, history) adds its own steps to the history
   // it is given.
   ListHistory history;
+  // What the planned sizes show that was probably not meant (the deck's
+  // own warnings are in `settings`).
+  Warnings warnings;
 
   const PlannedArray& array(int row) const { return arrays[static_cast<std::size_t>(row - 1)]; }
 };
+
+// The warnings of the deck, then those of the planned sizes.
+inline Warnings allWarnings(const RunPlan& plan) {
+  Warnings all = plan.settings.warnings;
+  all.insert(all.end(), plan.warnings.begin(), plan.warnings.end());
+  return all;
+}
 
 }  // namespace sizgen

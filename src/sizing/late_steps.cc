@@ -4,6 +4,7 @@
 
 #include "base/real_arithmetic.h"
 #include "model/catalog.h"
+#include "sizing/size_sources.h"
 
 namespace sizgen {
 
@@ -40,7 +41,10 @@ SquareRootLists squareRootLists(const DeckSettings& settings) {
 }
 
 std::int32_t neighbourList(const DeckSettings& settings) {
-  return stored(truncateToInteger(settings.SCALE6), "list 74 (SCALE6)");
+  return stored(truncateToInteger(settings.SCALE6), "list 74 (SCALE6)", [&] {
+    return settings.SCALE6.origin.card != 0 ? "it comes from " + sourceText(settings.SCALE6.origin)
+                                            : std::string();
+  });
 }
 
 void takeLateStep(LateStep step, const DeckSettings& settings, ListSizes& LSTNEW,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/real_arithmetic.h"
+#include "sizing/size_sources.h"
 
 namespace sizgen {
 namespace {
@@ -15,18 +16,21 @@ std::string L(std::int32_t n) {
   return "L" + std::to_string(n);
 }
 
-// Adds `increment` to list k, a step of rule `Rule`.
+// Adds `increment` to list k, a step of rule `Rule`.  `settings`, when
+// given, say where the list came from if it leaves the range.
 template <class Rule>
-void add(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t increment) {
+void add(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t increment,
+         const DeckSettings* settings) {
   auto describe = [&] {
     return list(k, "L" + std::to_string(k) + " + " + std::to_string(increment));
   };
-  storeStep(LSTNEW, history, k, stored(std::int64_t{LSTNEW(k)} + increment, describe),
+  auto where = [&] { return settings ? listSourceText(*settings, history, k) : std::string(); };
+  storeStep(LSTNEW, history, k, stored(std::int64_t{LSTNEW(k)} + increment, describe, where),
             Rule{increment});
 }
 
-void makeMultipleOf4(ListSizes& LSTNEW, ListHistory& history) {
-  if (LSTNEW(15) % 4 != 0) add<step::MultipleOf4>(LSTNEW, history, 15, 2);
+void makeMultipleOf4(ListSizes& LSTNEW, ListHistory& history, const DeckSettings* settings) {
+  if (LSTNEW(15) % 4 != 0) add<step::MultipleOf4>(LSTNEW, history, 15, 2, settings);
 }
 
 // Raises list k to `minimum` when it is smaller.
@@ -70,14 +74,24 @@ ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {
   for (std::size_t k = 1; k <= NLISTS; ++k) {
     if (LSTNEW(k) == 0) {
       storeStep(LSTNEW, history, k,
-                stored(truncatedProduct(LSTDEF[k - 1], settings.DEFMUL),
-                       [k] { return list(k, "LSTDEF x DEFMUL"); }),
+                stored(
+                    truncatedProduct(LSTDEF[k - 1], settings.DEFMUL),
+                    [k] { return list(k, "LSTDEF x DEFMUL"); },
+                    [&] {
+                      return largerFactorText(LSTDEF[k - 1], std::nullopt, settings.DEFMUL,
+                                              settings.DEFMUL.origin);
+                    }),
                 step::FromDefault{LSTDEF[k - 1], settings.DEFMUL});
     }
     if (settings.KSCALE == 1 && settings.LSTFIX(k) == 0) {
       storeStep(LSTNEW, history, k,
-                stored(truncatedProduct(LSTNEW(k), settings.FINMUL),
-                       [k] { return list(k, "size x FINMUL"); }),
+                stored(
+                    truncatedProduct(LSTNEW(k), settings.FINMUL),
+                    [k] { return list(k, "size x FINMUL"); },
+                    [&] {
+                      return largerFactorText(LSTNEW(k), listSource(settings, history, k),
+                                              settings.FINMUL, settings.FINMUL.origin);
+                    }),
                 step::FinalMultiplier{settings.FINMUL});
     } else if (settings.KSCALE == 1) {
       storeStep(LSTNEW, history, k, LSTNEW(k), step::FixedExempt{});
@@ -96,15 +110,15 @@ ListSizes resolveCardLists(const DeckSettings& settings) {
   return resolveCardLists(settings, unused);
 }
 
-void adjustLists(ListSizes& LSTNEW, ListHistory& history) {
-  makeMultipleOf4(LSTNEW, history);
-  add<step::PlusTwo>(LSTNEW, history, 1, 2);
+void adjustLists(ListSizes& LSTNEW, ListHistory& history, const DeckSettings* settings) {
+  makeMultipleOf4(LSTNEW, history, settings);
+  add<step::PlusTwo>(LSTNEW, history, 1, 2, settings);
   raiseTo(LSTNEW, history, 19, 23);
   raiseTo(LSTNEW, history, 26, 10);
   for (std::size_t k : {1, 7, 15, 16, 27}) {
-    if (LSTNEW(k) % 2 != 0) add<step::MadeEven>(LSTNEW, history, k, 1);
+    if (LSTNEW(k) % 2 != 0) add<step::MadeEven>(LSTNEW, history, k, 1, settings);
   }
-  makeMultipleOf4(LSTNEW, history);
+  makeMultipleOf4(LSTNEW, history, settings);
 }
 
 void adjustLists(ListSizes& LSTNEW) {
@@ -132,19 +146,30 @@ void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& h
     const std::int64_t a = LSTNEW(static_cast<std::size_t>(formula.a));
     const std::int64_t b = formula.b != 0 ? LSTNEW(static_cast<std::size_t>(formula.b)) : 0;
     auto what = [&] { return list(k, formulaText(formula)); };
+    auto where = [&] {
+      const auto source = [&](std::int32_t operand) {
+        return listSource(settings, history, static_cast<std::size_t>(operand));
+      };
+      if (formula.shape == Shape::RealScaled)
+        return largerFactorText(static_cast<double>(a), source(formula.a), settings.SCALE6,
+                                settings.SCALE6.origin);
+      if (formula.b == 0) return listSourceText(settings, history, formula.a);
+      return std::abs(a) >= std::abs(b) ? listSourceText(settings, history, formula.a)
+                                        : listSourceText(settings, history, formula.b);
+    };
     std::int32_t value = 0;
     switch (formula.shape) {
       case Shape::Scaled:
-        value = stored(formula.factor * a + formula.addend, what);
+        value = stored(formula.factor * a + formula.addend, what, where);
         break;
       case Shape::SumWithShare:
-        value = stored(a + formula.factor * b / formula.divisor, what);
+        value = stored(a + formula.factor * b / formula.divisor, what, where);
         break;
       case Shape::Product:
-        value = stored(a * b, what);
+        value = stored(a * b, what, where);
         break;
       case Shape::RealScaled:
-        value = stored(truncatedProduct(a, settings.SCALE6), what);
+        value = stored(truncatedProduct(a, settings.SCALE6), what, where);
         break;
     }
     storeStep(LSTNEW, history, k, value, step::Derived{&formula, a, b, settings.SCALE6});

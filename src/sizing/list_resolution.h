@@ -84,7 +84,7 @@ ListSizes resolveCardLists(const DeckSettings& settings);
 
 // The fixed adjustments that follow: list 15 a multiple of 4, list 1 two
 // larger, minimums for lists 19 and 26, lists 1, 7, 15, 16 and 27 even.
-void adjustLists(ListSizes& LSTNEW, ListHistory& history);
+void adjustLists(ListSizes& LSTNEW, ListHistory& history, const DeckSettings* settings = nullptr);
 void adjustLists(ListSizes& LSTNEW);
 
 // Lists 51 to 74, derived from lists 1 to 30 and SCALE6.

@@ -6,6 +6,7 @@
 #include "sizing/declaration.h"
 #include "sizing/late_steps.h"
 #include "sizing/list_resolution.h"
+#include "sizing/negative_sizes.h"
 #include "sizing/storage_total.h"
 
 namespace sizgen {
@@ -30,7 +31,7 @@ void planGroup(PlannedGroup& planned, RunPlan& plan) {
 }  // namespace
 
 ListSizes settleLists(const DeckSettings& settings, ListSizes passed, ListHistory& history) {
-  adjustLists(passed, history);
+  adjustLists(passed, history, &settings);
   deriveLists(settings, passed, history);
   return passed;
 }
@@ -49,7 +50,7 @@ RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHist
 
   // ROOT10 is totalled and generated with the sizes of the resolution.
   ListSizes LSTNEW = settled;
-  plan.MTOT = storageTotal(LSTNEW);
+  plan.MTOT = storageTotal(LSTNEW, &settings, &history);
   plan.groups[0].LSTNEW = LSTNEW;
   planGroup(plan.groups[0], plan);
 
@@ -67,6 +68,7 @@ RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHist
     planGroup(plan.groups[g], plan);
   }
   plan.history = std::move(history);
+  if (auto negative = negativeSizeWarning(plan)) plan.warnings.push_back(std::move(*negative));
   return plan;
 }
 

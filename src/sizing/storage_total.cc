@@ -3,10 +3,25 @@
 #include "base/real_arithmetic.h"
 #include "model/catalog.h"
 #include "sizing/late_steps.h"
+#include "sizing/size_sources.h"
 
 namespace sizgen {
 
-std::int32_t storageTotal(const ListSizes& LSTNEW) {
+namespace {
+
+// LTLABL, as adjustedTotal; `where` says where MTOT came from.
+template <class Where>
+std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW, const Where& where) {
+  const std::int64_t L1 = LSTNEW(1);
+  const std::int64_t L7 = LSTNEW(7);
+  const std::int64_t L15 = LSTNEW(15);
+  return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)", where);
+}
+
+}  // namespace
+
+std::int32_t storageTotal(const ListSizes& LSTNEW, const DeckSettings* settings,
+                          const ListHistory* history) {
   std::int64_t total = 0;  // at most 110 products of 32-bit sizes: exact in 64 bits
   for (int i = 1; i <= kGroups[0].lastRow; ++i) {
     const CatalogRow& row = catalogRow(i);
@@ -14,14 +29,13 @@ std::int32_t storageTotal(const ListSizes& LSTNEW) {
     total += std::int64_t{wordsPerElement(effectiveTypeCode(row))} *
              LSTNEW(static_cast<std::size_t>(row.list));
   }
-  return stored(total, "the storage total MTOT");
+  return stored(total, "the storage total MTOT", [&] {
+    return settings && history ? totalSourceText(*settings, *history, LSTNEW) : std::string();
+  });
 }
 
 std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW) {
-  const std::int64_t L1 = LSTNEW(1);
-  const std::int64_t L7 = LSTNEW(7);
-  const std::int64_t L15 = LSTNEW(15);
-  return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)");
+  return adjustedTotal(MTOT, LSTNEW, std::string());
 }
 
 // cppcheck-suppress constParameter ; storeStep stores into both tables
@@ -35,7 +49,8 @@ DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSize
   values.totalBefore = MTOT;
   values.list1 = LSTNEW(1);
   values.list7 = LSTNEW(7);
-  values.totalAfter = adjustedTotal(MTOT, LSTNEW);
+  values.totalAfter =
+      adjustedTotal(MTOT, LSTNEW, [&] { return totalSourceText(settings, history, LSTNEW); });
   storeStep(LSTNEW, history, kSupplementalList, supplementalList(settings),
             step::FirstOffset{kSupplementalListOffset}, kNextGroup);
   values.list29Before = LSTNEW(29);

@@ -10,8 +10,11 @@ namespace sizgen {
 
 // MTOT: the storage of the ROOT10 arrays (rows 1 to 110) in INTEGER
 // words, each list size times the words per element of the row's type.
-// Throws sizgen::Error when the total does not fit 32 bits.
-std::int32_t storageTotal(const ListSizes& LSTNEW);
+// Throws sizgen::Error when the total does not fit 32 bits; with the deck's
+// `settings` and the `history` of the lists, the message says which lists
+// hold most of it and where they came from.
+std::int32_t storageTotal(const ListSizes& LSTNEW, const DeckSettings* settings = nullptr,
+                          const ListHistory* history = nullptr);
 
 // LTLABL: MTOT less (L1 + L7) / 2 and (7 x L15) / 4.  Throws
 // sizgen::Error when it does not fit 32 bits.

@@ -42,6 +42,14 @@ std::string readTestData(std::string_view relative);
 // counts too.
 std::vector<std::string> linesOf(const std::string& text);
 
+// Whether standard error holds nothing but warnings, a line each.
+inline bool onlyWarnings(const std::string& err) {
+  for (const std::string& line : linesOf(err)) {
+    if (!line.starts_with("sizgen: warning: ")) return false;
+  }
+  return err.empty() || err.ends_with('\n');
+}
+
 // A stream that reads `text`, which must outlive it.  An empty text reads
 // /dev/null, as fmemopen refuses an empty buffer.
 std::FILE* openForReading(std::string& text);

@@ -1,0 +1,64 @@
+#pragma once
+
+// What a deck says that is probably not what its writer meant: the run
+// goes on as before, and the driver shows each one as a line of its own.
+// The deck reader and the planner record them; nothing here prints.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sizgen {
+
+struct Warning {
+  enum class Kind {
+    ValueOutsideColumns,  // a keyword card's value columns read 0, its number stands beside them
+    BlanksInNumber,       // blanks between the digits of a field, which are ignored
+    AfterDeckEnd,         // cards after the supplemental-offsets card, which ends the deck
+    GivenAgain,           // a keyword card given again: the earlier one is overridden
+    PastColumn80,         // text past column 80, which is not read
+    NegativeSize,         // a negative declared dimension or LTLABL
+  };
+  Kind kind;
+  long card = 0;  // the card's line number in the deck
+  int firstColumn = 0;
+  int lastColumn = 0;
+  std::string message;  // what was read and what was probably meant
+};
+
+// The name of each kind, as --json writes it.
+constexpr std::string_view warningKindName(Warning::Kind kind) {
+  switch (kind) {
+    case Warning::Kind::ValueOutsideColumns:
+      return "value-outside-columns";
+    case Warning::Kind::BlanksInNumber:
+      return "blanks-in-number";
+    case Warning::Kind::AfterDeckEnd:
+      return "after-deck-end";
+    case Warning::Kind::GivenAgain:
+      return "given-again";
+    case Warning::Kind::PastColumn80:
+      return "past-column-80";
+    case Warning::Kind::NegativeSize:
+      return "negative-size";
+  }
+  return "";
+}
+
+// "card N, columns A-B: message" (one column: "column A"); just the
+// message when no card is to blame.
+inline std::string warningText(const Warning& warning) {
+  if (warning.card == 0) return warning.message;
+  std::string where = "card " + std::to_string(warning.card) + ", ";
+  if (warning.firstColumn == warning.lastColumn) {
+    where += "column " + std::to_string(warning.firstColumn);
+  } else {
+    where +=
+        "columns " + std::to_string(warning.firstColumn) + "-" + std::to_string(warning.lastColumn);
+  }
+  return where + ": " + warning.message;
+}
+
+using Warnings = std::vector<Warning>;
+
+}  // namespace sizgen

@@ -1,0 +1,130 @@
+// Decks that read otherwise than they look, run through the sizgen binary:
+// each gives exactly one warning on standard error, at its card and
+// columns, and the run is what it was without it: the same listing, files
+// and exit status as a plain run.  --check lists the warnings under its
+// line and --json carries them.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace sizgen {
+namespace {
+
+using testing::linesOf;
+using testing::ProcessResult;
+using testing::TempDir;
+
+struct WarnedDeck {
+  const char* name;
+  std::string deck;
+  std::string kind;     // as --json names it
+  std::string where;    // "card N, columns A-B" (or "column A")
+  std::string meaning;  // a part of the message
+};
+
+std::vector<WarnedDeck> warnedDecks() {
+  const std::string offsets = "\n\n\n   90000\n";  // three list-size cards, then the offsets
+  return {
+      {"ScaleOneBlank", "SCALE 2.0\n", "value-outside-columns", "card 1, columns 7-9",
+       "SCALE reads 0 from columns 9-16, but \"2.0\" stands outside them"},
+      {"CardsOneBlank", "CARDS 500\n", "value-outside-columns", "card 1, columns 7-9",
+       "(\"CARDS        500\")"},
+      {"NbhdswOneBlank", "NBHDSW 5\n", "value-outside-columns", "card 1, column 8",
+       "NBHDSW reads 0"},
+      {"DefaultTooFarRight", "DEFAULT          1.5\n", "value-outside-columns",
+       "card 1, columns 18-20", "(\"DEFAULT      1.5\")"},
+      {"BlanksInsideAField", "     300 400 500\n", "blanks-in-number", "card 1, columns 9-16",
+       "the blanks inside \"400 500\" are ignored: it reads as 400500"},
+      {"BlanksInsideAValue", "ROUND UP   40 96\n", "blanks-in-number", "card 1, columns 9-16",
+       "it reads as 4096"},
+      {"DefaultAfterTheEnd", offsets + "DEFAULT  2.0\n", "after-deck-end", "card 5, columns 1-12",
+       "the deck ended with the supplemental-offsets card (card 4): this card is not read"},
+      {"RamTablesAfterTheEnd", offsets + "\nRAM TABLES\nC note\n", "after-deck-end",
+       "card 6, columns 1-10", "this card and 1 more after it are not read"},
+      {"ScaleGivenAgain", "SCALE        2.0\nC\nSCALE        3.0\n", "given-again",
+       "card 3, columns 1-5", "a second SCALE card: it overrides the one on card 1"},
+      {"RamTablesGivenAgain", "RAM TABLES\nRAM TABLES\n", "given-again", "card 2, columns 1-10",
+       "the one on card 1"},
+      {"PastColumn80", "C " + std::string(78, '-') + "  tail\n", "past-column-80",
+       "card 1, columns 83-86", "text past column 80 is not read: \"tail\""},
+      {"NegativeNbhdsw", "DEFAULT  0\nNBHDSW  -99999\n", "negative-size", "card 2, columns 9-16",
+       "2 arrays are declared with a negative dimension (the lowest: row 95 NBHDSW, -99999, "
+       "list 56) and LTLABL is -99543"},
+  };
+}
+
+class DeckWarning : public ::testing::TestWithParam<WarnedDeck> {};
+
+TEST_P(DeckWarning, OneLineAtItsCardAndColumns) {
+  const WarnedDeck& c = GetParam();
+  TempDir dir;
+  const ProcessResult run = testing::runSizgenBinary(dir.path(), c.deck);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  const std::vector<std::string> lines = linesOf(run.err);
+  ASSERT_EQ(lines.size(), 1u) << run.err;
+  EXPECT_TRUE(lines[0].starts_with("sizgen: warning: " + c.where + ": ")) << lines[0];
+  EXPECT_NE(lines[0].find(c.meaning), std::string::npos) << lines[0];
+  EXPECT_NE(run.out.find("Normal termination"), std::string::npos);
+
+  // --check lists it under its line; --json carries it.
+  const ProcessResult check = testing::runSizgenBinary(dir.path(), c.deck, {"--check"});
+  const std::vector<std::string> checked = linesOf(check.out);
+  ASSERT_EQ(checked.size(), 2u) << check.out;
+  EXPECT_TRUE(checked[0].starts_with("deck is sound: "));
+  EXPECT_EQ(checked[1], lines[0].substr(std::string("sizgen: ").size()));
+  EXPECT_EQ(check.err, "");
+
+  const ProcessResult json = testing::runSizgenBinary(dir.path(), c.deck, {"--json"});
+  const auto warnings = nlohmann::json::parse(json.out).at("warnings");
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0].at("kind"), c.kind);
+  EXPECT_EQ("sizgen: warning: " + c.where + ": " + warnings[0].at("message").get<std::string>(),
+            lines[0]);
+  EXPECT_EQ(json.err, run.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Decks, DeckWarning, ::testing::ValuesIn(warnedDecks()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Decks that read as they look give no warning, in any mode.
+TEST(DeckWarning, NoneForDecksThatReadAsTheyLook) {
+  const std::vector<std::string> decks = {
+      "",
+      "SCALE        2.0\nDEFAULT      0.7\nCARDS        500\nNBHDSW         5\n",
+      "DEFAULT  0\n",  // zero in the value columns, nothing beside them
+      "     300     400     500\n",
+      "     300,400,500\n",  // commas end the fields
+      "\n\n\n   90000\n\n\n",
+      "C " + std::string(78, '-') + "     \n",  // blanks past column 80
+      testing::readTestData("../examples/typical.deck"),
+  };
+  for (const std::string& deck : decks) {
+    TempDir dir;
+    for (const char* mode : {"--check", "--report", "--json"}) {
+      const ProcessResult run = testing::runSizgenBinary(dir.path(), deck, {mode});
+      EXPECT_EQ(run.err, "") << deck << mode;
+    }
+    EXPECT_EQ(testing::runSizgenBinary(dir.path(), deck).err, "") << deck;
+  }
+}
+
+// The total out of range names the list that holds most of it and its card.
+TEST(OverflowSource, TheTotalNamesItsLargestLists) {
+  TempDir dir;
+  const ProcessResult run =
+      testing::runSizgenBinary(dir.path(), "\n" + std::string(48, ' ') + "21262214\n");
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err,
+            "sizgen: the storage total MTOT is out of the 32-bit range; most of it is list 65, "
+            "4294967228 words in 1 array (ELP, row 63), from card 2, columns 49-56 (2nd "
+            "list-size card, field 7); then list 66, 1020586272 words in 1 array (CU, row 64), "
+            "from card 2, columns 49-56 (2nd list-size card, field 7)\n");
+}
+
+}  // namespace
+}  // namespace sizgen
