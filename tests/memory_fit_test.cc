@@ -298,8 +298,8 @@ TEST(Fit, NothingFitsQuotesTheLeastStorageAndItsCard) {
     const std::int64_t found = scaleValueIndex(fit.least->multiplier);
     std::vector<std::int64_t> indices;
     for (std::int64_t i = 0; i < count; i += count / 499) indices.push_back(i);
-    for (std::int64_t i = std::max<std::int64_t>(0, found - 300);
-         i < std::min(count, found + 300); ++i) {
+    for (std::int64_t i = std::max<std::int64_t>(0, found - 300); i < std::min(count, found + 300);
+         ++i) {
       indices.push_back(i);
     }
     for (std::int64_t i : indices) {

@@ -198,8 +198,7 @@ bool FitSearch::better(std::int64_t index, std::optional<std::int64_t> best) {
 
 // Narrows `best`, the largest value with the least storage found so far,
 // to one of [lo, hi] if it is better; see note [the fit is exact].
-void FitSearch::leastStorage(std::int64_t lo, std::int64_t hi,
-                             std::optional<std::int64_t>& best) {
+void FitSearch::leastStorage(std::int64_t lo, std::int64_t hi, std::optional<std::int64_t>& best) {
   const std::optional<std::int64_t> low = lowerBound(lo, hi);
   if (!low) return;  // every value overflows
   if (best) {
