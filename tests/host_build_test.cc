@@ -1,8 +1,9 @@
 // The example in examples/host-build is a Fortran host program whose CMake
 // build runs sizgen on a deck and compiles what it generates.  This test
 // builds and runs it as a user would, with the sizgen just built, then
-// edits the deck and builds again: the files must be generated anew and
-// the program must hand on the new sizes.
+// edits the deck and builds again: a comment card recompiles nothing; a
+// change of sizes generates the files anew and the program hands on the
+// new sizes.
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,19 @@ TEST(HostBuild, GeneratesTheSizedSourceAndRegeneratesItWhenTheDeckChanges) {
   EXPECT_EQ(readFile(sized + "/newmods.for"), shipped.newmods);
   EXPECT_EQ(readFile(sized + "/dimdef.for"), shipped.dimdef);
   EXPECT_EQ(readFile(sized + "/sizgen.lis"), shipped.listing);
+
+  // A comment card added: sizgen runs again, but its files are unchanged
+  // and keep their time stamps, so nothing is recompiled or relinked.
+  const auto hostTime = std::filesystem::last_write_time(build + "/host");
+  writeNewerThan(source + "/host.deck", "C  the shipped deck, with a comment\n" + deck,
+                 sized + "/newmods.for");
+  ProcessResult commentBuild = run("cmake --build " + shellQuote(build));
+  ASSERT_EQ(commentBuild.exitStatus, 0) << commentBuild.out << commentBuild.err;
+  EXPECT_NE(commentBuild.out.find("Sizing the host program"), std::string::npos)
+      << commentBuild.out;
+  EXPECT_EQ(commentBuild.out.find("Building Fortran object"), std::string::npos)
+      << commentBuild.out;
+  EXPECT_EQ(std::filesystem::last_write_time(build + "/host"), hostTime);
 
   // Another deck: doubled defaults and other sizes for lists 1 to 5.
   const std::string changed = keywordCard("DEFAULT", "2.0") +

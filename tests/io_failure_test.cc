@@ -2,7 +2,8 @@
 // directory or a file the user may not write, a standard output that
 // fails or is closed, a file system that fills up, a file-size limit.  Each
 // ends with exactly one "sizgen: ..." line naming the file and the reason,
-// and exit status 1, never a signal.  Then input that is not text: NUL
+// and exit status 1, never a signal; a failed file leaves every file as it
+// was, a failed listing costs no file.  Then input that is not text: NUL
 // bytes, invalid UTF-8, lines of megabytes, carriage returns without line
 // feeds, which are cards like any others.
 //
@@ -302,6 +303,28 @@ TEST(NoWritePermission, ReadOnlyFileInAWritableDirectory) {
   EXPECT_FALSE(support::fileExists(dir.file("debug.lis")));
 }
 
+TEST(NoWritePermission, WritableFilesInADirectoryTheUserMayNotWrite) {
+  // A file is replaced by a new one written beside it: the directory must
+  // allow that, even when the files themselves may be written.
+  auto prefix = unprivileged();
+  SKIP_UNLESS_UNPRIVILEGED(prefix);
+  support::TempDir dir;
+  ::chmod(dir.path().c_str(), 0711);
+  const std::string readOnly = dir.file("read-only");
+  ASSERT_EQ(::mkdir(readOnly.c_str(), 0755), 0);
+  for (std::string_view name : {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"}) {
+    support::writeFile(readOnly + "/" + std::string(name), "earlier\n");
+    ASSERT_EQ(::chmod((readOnly + "/" + std::string(name)).c_str(), 0666), 0);
+  }
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0555), 0);
+
+  Outcome outcome = launch(Launch(readOnly).through(*prefix));
+  EXPECT_EQ(outcome.exitStatus, 1) << outcome;
+  EXPECT_EQ(outcome.err, "sizgen: cannot replace newmods.for: its directory is not writable\n");
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(support::readFile(readOnly + "/newmods.for"), "earlier\n");
+}
+
 TEST(NoWritePermission, ReadOnlyScratchFileIsConnectedAndKept) {
   // dum.bin is never written, so a file the user may only read will do.
   auto prefix = unprivileged();
@@ -353,13 +376,14 @@ TEST(StandardStreams, FullDeviceAtTheLastFlush) {
 
 TEST(StandardStreams, FullDeviceDuringTheDeck) {
   // The echo of 2000 comment cards fills many buffers: the first failed
-  // one ends the run while the deck is being read, before any generation.
+  // one stops the listing while the deck is being read; the run goes on
+  // and writes the files in full.
   support::TempDir dir;
   Outcome outcome = launch(Launch(dir.path()).listingTo("/dev/full"), commentCards(2000));
   EXPECT_EQ(outcome.exitStatus, 1) << outcome;
   EXPECT_EQ(outcome.err, "sizgen: cannot write standard output: No space left on device\n");
   for (std::string_view name : kGeneratedFiles)
-    EXPECT_EQ(support::readFile(dir.file(name)), "") << name;
+    EXPECT_EQ(support::readFile(dir.file(name)), normalFiles()[name]) << name;
 }
 
 TEST(StandardStreams, ClosedStandardOutput) {
@@ -450,11 +474,11 @@ TEST(FullFileSystem, EachFileInTurn) {
     }
     ASSERT_NE(name, "") << outcome;
     named.insert(name);
-    // What reached each file is the start of what a normal run writes.
-    Files files = filesIn(mountPoint);
-    for (std::string_view file : kGeneratedFiles)
-      EXPECT_TRUE(normalFiles()[file].starts_with(files[file])) << file;
-    EXPECT_NE(files[name], normalFiles()[name]) << name;
+    // Nothing was created: no file, no temporary.
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(mountPoint))
+      left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"filler"});
   }
   EXPECT_TRUE(succeeded);
   EXPECT_EQ(named, (std::set<std::string>{"debug.lis", "dimdef.for", "newmods.for"}));
@@ -463,18 +487,23 @@ TEST(FullFileSystem, EachFileInTurn) {
 TEST(FileSizeLimit, WriteBeyondTheLimit) {
   // A write beyond the limit fails ("File too large") instead of ending
   // the process with SIGXFSZ, which is left at its default here.
-  // newmods.for is the largest file: it meets the limit, during the run
-  // or when its last lines are pushed out at the end.
+  // newmods.for is the largest file and the first written: it meets the
+  // limit, and the earlier file stays as it was.
   const std::size_t newmodsSize = normalFiles().newmods.size();
   // (Standard error is a file here too: each limit leaves room for the
   // message.)
   for (std::size_t limit : {std::size_t{100}, std::size_t{5000}, newmodsSize - 1}) {
     SCOPED_TRACE("limit " + std::to_string(limit) + " bytes");
     support::TempDir dir;
+    support::writeFile(dir.file("newmods.for"), "earlier\n");
     Outcome outcome = launch(Launch(dir.path()).fileSizeLimit(limit));
     EXPECT_EQ(outcome.exitStatus, 1) << outcome;
     EXPECT_EQ(outcome.err, "sizgen: cannot write newmods.for: File too large\n");
-    EXPECT_EQ(support::readFile(dir.file("newmods.for")).size(), limit);
+    EXPECT_EQ(support::readFile(dir.file("newmods.for")), "earlier\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "only the earlier newmods.for";
   }
   // The listing is a file too: a long one meets a limit the other files
   // stay under.
@@ -483,6 +512,7 @@ TEST(FileSizeLimit, WriteBeyondTheLimit) {
   EXPECT_EQ(outcome.exitStatus, 1) << outcome;
   EXPECT_EQ(outcome.err, "sizgen: cannot write standard output: File too large\n");
   EXPECT_EQ(outcome.out.size(), 4 * newmodsSize);
+  EXPECT_EQ(filesIn(dir.path()).newmods, normalFiles().newmods);
 }
 
 // --- Input that is not text ---------------------------------------------

@@ -3,6 +3,7 @@
 // what the four files look like afterwards.  Then runs repeated in one
 // process, also after a failed one.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,10 +11,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "driver/directory_files.h"
 #include "support/cards.h"
 #include "support/test_support.h"
 
@@ -210,67 +213,65 @@ TEST(DeckErrors, MisspeltKeywordGetsAHint) {
                   echo(kFirstEcho, "defaul       1.5"));
 }
 
-TEST(FilesAfterAnError, MissingFilesAreCreatedEmpty) {
-  support::TempDir dir;
-  support::ProcessResult result = support::runSizgenBinary(dir.path(), "DEFAULT      2.0\nx\n");
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(entries(dir.path()), kAllFiles);
-  for (const std::string& name : kAllFiles)
-    EXPECT_EQ(support::readFile(dir.file(name)), "") << name;
-}
-
-TEST(FilesAfterAnError, FilesNotWrittenKeepTheirContent) {
-  support::TempDir dir;
-  for (const std::string& name : kAllFiles)
-    support::writeFile(dir.file(name), "earlier " + name + "\n");
-  support::ProcessResult result = support::runSizgenBinary(dir.path(), "x\n");
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(result.err, "sizgen: card 1, columns 1-8: cannot read \"x\" as an integer\n");
-  EXPECT_EQ(entries(dir.path()), kAllFiles);
-  for (const std::string& name : kAllFiles) {
-    EXPECT_EQ(support::readFile(dir.file(name)), "earlier " + name + "\n") << name;
+// The entries of `directory` with their content and modification time.
+std::map<std::string, std::pair<std::string, long long>> snapshot(const std::string& directory) {
+  std::map<std::string, std::pair<std::string, long long>> found;
+  for (const std::string& name : entries(directory)) {
+    const std::string path = directory + "/" + name;
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    const long long time = status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec;
+    found[name] = {S_ISREG(status.st_mode) ? support::readFile(path) : "(not a file)", time};
   }
+  return found;
 }
 
-// A run in which `blocked` is a directory: the message, exit status 1, an
-// empty listing, the directory left empty, and only the files opened
-// before it created (and empty).
-void expectCannotOpen(const std::string& blocked, const Names& created) {
-  support::TempDir dir;
-  std::filesystem::create_directory(dir.file(blocked));
-  support::ProcessResult result = support::runSizgenBinary(dir.path(), "DEFAULT      2.0\n");
-  EXPECT_EQ(result.exitStatus, 1) << blocked;
-  EXPECT_EQ(result.err, "sizgen: cannot open " + blocked + ": Is a directory\n");
-  EXPECT_EQ(result.out, "") << blocked;
-  EXPECT_TRUE(entries(dir.file(blocked)).empty()) << blocked;
-  Names expected = created;
-  expected.push_back(blocked);
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(entries(dir.path()), expected) << blocked;
-  for (const std::string& name : created) EXPECT_EQ(support::readFile(dir.file(name)), "") << name;
-}
-
-TEST(FilesAfterAnError, FileThatIsADirectory) {
-  // The files are opened in the order newmods.for, dimdef.for, dum.bin,
-  // debug.lis, all before the type codes are listed.
-  expectCannotOpen("newmods.for", {});
-  expectCannotOpen("dimdef.for", {"newmods.for"});
-  expectCannotOpen("dum.bin", {"dimdef.for", "newmods.for"});
-  expectCannotOpen("debug.lis", {"dimdef.for", "dum.bin", "newmods.for"});
-}
-
-TEST(FilesAfterAnError, DirectoryBlocksOnlyItsOwnFile) {
-  // Files that exist keep their content when a later one cannot be opened.
-  support::TempDir dir;
-  support::writeFile(dir.file("newmods.for"), "earlier newmods\n");
-  support::writeFile(dir.file("dum.bin"), "earlier dum\n");
-  std::filesystem::create_directory(dir.file("debug.lis"));
-  support::ProcessResult result = support::runSizgenBinary(dir.path(), "");
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(result.err, "sizgen: cannot open debug.lis: Is a directory\n");
-  EXPECT_EQ(support::readFile(dir.file("newmods.for")), "earlier newmods\n");
-  EXPECT_EQ(support::readFile(dir.file("dum.bin")), "earlier dum\n");
-  EXPECT_EQ(support::readFile(dir.file("dimdef.for")), "");
+TEST(FilesAfterAnError, AFailedRunCreatesAndChangesNothing) {
+  // Each deck or start-up error, in an empty directory and in one with an
+  // earlier set of files: the directory is left exactly as it was, time
+  // stamps included.
+  struct Case {
+    std::string what;
+    std::string deck;
+    std::string blocked;  // a directory in place of this output, if any
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"unreadable field", "DEFAULT      2.0\nx\n", "",
+       "card 2, columns 1-8: cannot read \"x\" as an integer"},
+      {"size out of range", "NBHDSW     1E10\n", "",
+       "list 56 (L6 x SCALE6) is out of the 32-bit range"},
+      {"newmods.for a directory", "", "newmods.for", "cannot open newmods.for: Is a directory"},
+      {"dimdef.for a directory", "", "dimdef.for", "cannot open dimdef.for: Is a directory"},
+      {"dum.bin a directory", "", "dum.bin", "cannot open dum.bin: Is a directory"},
+      {"debug.lis a directory", "", "debug.lis", "cannot open debug.lis: Is a directory"},
+  };
+  for (const Case& c : cases) {
+    for (bool earlier : {false, true}) {
+      SCOPED_TRACE(c.what + (earlier ? ", earlier files" : ", empty directory"));
+      support::TempDir dir;
+      if (earlier) {
+        for (const std::string& name : kAllFiles) {
+          support::writeFile(dir.file(name), "earlier " + name + "\n");
+          const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+          ::utimensat(AT_FDCWD, dir.file(name).c_str(), times, 0);
+        }
+      }
+      if (!c.blocked.empty()) {
+        std::filesystem::remove(dir.file(c.blocked));
+        std::filesystem::create_directory(dir.file(c.blocked));
+      }
+      const auto before = snapshot(dir.path());
+      support::ProcessResult result = support::runSizgenBinary(dir.path(), c.deck);
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_EQ(result.err, "sizgen: " + c.message + "\n");
+      // A file that cannot be replaced is found before the listing.
+      if (!c.blocked.empty()) {
+        EXPECT_EQ(result.out, "");
+      }
+      EXPECT_EQ(snapshot(dir.path()), before);
+    }
+  }
 }
 
 TEST(FilesAfterAnError, FileWithoutWritePermission) {
@@ -295,7 +296,7 @@ TEST(FilesAfterAnError, FileWithoutWritePermission) {
   EXPECT_EQ(result.err, "sizgen: cannot open dimdef.for: Permission denied\n");
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(support::readFile(dir.file("dimdef.for")), "read only\n");
-  EXPECT_EQ(support::readFile(dir.file("newmods.for")), "");
+  EXPECT_FALSE(support::fileExists(dir.file("newmods.for")));
   EXPECT_FALSE(support::fileExists(dir.file("dum.bin")));
   EXPECT_FALSE(support::fileExists(dir.file("debug.lis")));
 }

@@ -100,49 +100,48 @@ TEST(RunPlan, ASizeOutOfRangeStopsTheRunBeforeAnyFileIsWritten) {
     MemorySink listing;
     FailingFiles files;
     EXPECT_EQ(runWith(decks[i], listing, files), messages[i]);
-    for (const std::string& name : files.opened()) EXPECT_EQ(files.writes(name), 0) << name;
-    EXPECT_EQ(files.opened().size(), 4u);
+    EXPECT_EQ(files.prepared().size(), 4u);
+    EXPECT_EQ(files.text("newmods.for"), nullptr) << "no file is committed";
     EXPECT_EQ(listing.text().find(kClosingLine), std::string::npos);
   }
 }
 
-TEST(RunInMemory, AnOutputThatFailsAtAnyWriteEndsTheRunWithoutTheClosingLine) {
+TEST(RunInMemory, FilesAreCommittedAsOneSetBeforeTheClosingLine) {
   const std::string deck = "DEFAULT      1.5\n" + listCard({"600", "1200"});
   MemorySink normalListing;
   FailingFiles normal;
   ASSERT_EQ(runWith(deck, normalListing, normal), "");
   const std::string normalText = normalListing.text();
   ASSERT_NE(normalText.find(kClosingLine), std::string::npos);
-  EXPECT_EQ(normal.writes("newmods.for"), 211);
-  EXPECT_EQ(normal.writes("dimdef.for"), 89);
-  EXPECT_EQ(normal.writes("debug.lis"), 6);
-  EXPECT_EQ(normal.writes("dum.bin"), 0);
+  EXPECT_EQ(normal.prepared(),
+            (std::vector<std::string>{"newmods.for", "dimdef.for", "dum.bin", "debug.lis"}));
+  for (const auto& [name, lines] : {std::pair{"newmods.for", 211u}, std::pair{"dimdef.for", 89u},
+                                    std::pair{"debug.lis", 6u}, std::pair{"dum.bin", 0u}}) {
+    ASSERT_NE(normal.text(name), nullptr) << name;
+    EXPECT_EQ(testing::linesOf(*normal.text(name)).size(), lines) << name;
+  }
   const int listingRecords = static_cast<int>(testing::linesOf(normalText).size());
 
-  // Each generated file, failing at each of its writes.
-  for (const char* name : {"newmods.for", "dimdef.for", "debug.lis"}) {
-    for (int n = 1; n <= normal.writes(name); ++n) {
-      SCOPED_TRACE(std::string(name) + ", write " + std::to_string(n));
-      MemorySink listing;
-      FailingFiles files(name, n);
-      EXPECT_EQ(runWith(deck, listing, files),
-                "cannot write " + std::string(name) + ": No space left on device");
-      // What reached each file is the start of a normal run's.
-      for (const char* other : {"newmods.for", "dimdef.for", "debug.lis"})
-        EXPECT_TRUE(normal.text(other).starts_with(files.text(other))) << other;
-      EXPECT_EQ(listing.text(), normalText.substr(0, normalText.find(kClosingLine)));
-    }
+  // A commit that fails: the listing stops short of the closing line.
+  for (const char* name : {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"}) {
+    SCOPED_TRACE(name);
+    MemorySink listing;
+    FailingFiles files(name);
+    EXPECT_EQ(runWith(deck, listing, files),
+              "cannot write " + std::string(name) + ": No space left on device");
+    EXPECT_EQ(files.text("newmods.for"), nullptr);
+    EXPECT_EQ(listing.text(), normalText.substr(0, normalText.find(kClosingLine)));
   }
-  // The listing, failing at each of its writes.
+  // A listing sink that throws at each of its writes ends the run there.
   for (int n = 1; n <= listingRecords; ++n) {
     SCOPED_TRACE("listing, write " + std::to_string(n));
     FailingSink listing("standard output", n);
     FailingFiles files;
     EXPECT_EQ(runWith(deck, listing, files), "cannot write standard output: No space left on device");
     EXPECT_TRUE(normalText.starts_with(listing.text()));
-    // The files are generated only after the last echo and the sizes.
-    const bool generated = files.writes("newmods.for") > 0;
-    EXPECT_EQ(generated, n == listingRecords) << "the closing line comes after the files";
+    // The files are committed only after the last echo and the sizes.
+    const bool committed = files.text("newmods.for") != nullptr;
+    EXPECT_EQ(committed, n == listingRecords) << "the closing line comes after the files";
   }
 }
 

@@ -1,8 +1,8 @@
 // Outputs that are one file: standard output redirected into a generated
-// file, or a generated file linked to another.  The run must stop before
-// it writes a line, naming the first two outputs (in the order they are
-// opened: the listing, newmods.for, dimdef.for, dum.bin, debug.lis) that
-// are the same file.
+// file or the deck, a generated file linked to another, the deck one of
+// the files.  The run must stop before it writes a line, naming the first
+// two (in the order they are checked: the listing, the deck, newmods.for,
+// dimdef.for, dum.bin, debug.lis) that are the same file.
 
 #include <gtest/gtest.h>
 
@@ -77,7 +77,23 @@ TEST(SameFile, OutputsThatAreOneFileAreRefusedBeforeAnythingIsWritten) {
       {"debug.lis a symbolic link to a link to dum.bin",
        "rm debug.lis && ln -s dum.bin link && ln -s link debug.lis", "\"$sizgen\" >> listing.txt",
        "dum.bin and debug.lis are the same file", ""},
-      // The first pair in the order opened: the listing meets newmods.for
+      // The deck is one of the files: named, on standard input, in the
+      // output directory, appended to, linked.
+      {"the deck named newmods.for", "", "\"$sizgen\" newmods.for >> listing.txt",
+       "the deck and newmods.for are the same file", ""},
+      {"the deck on standard input is dimdef.for", "", "\"$sizgen\" < dimdef.for >> listing.txt",
+       "the deck and dimdef.for are the same file", ""},
+      {"the deck is debug.lis of the output directory", "mkdir out && cp debug.lis out/",
+       "\"$sizgen\" -o out out/debug.lis >> listing.txt",
+       "the deck and debug.lis are the same file", ""},
+      {"the deck a hard link of dum.bin", "ln dum.bin my.deck",
+       "\"$sizgen\" my.deck >> listing.txt", "the deck and dum.bin are the same file", ""},
+      {"the listing appended to the deck", "cp newmods.for my.deck",
+       "\"$sizgen\" my.deck >> my.deck", "standard output and the deck are the same file", ""},
+      {"dimdef.for a link to newmods.for, which does not exist yet",
+       "rm newmods.for dimdef.for && ln -s newmods.for dimdef.for", "\"$sizgen\" >> listing.txt",
+       "newmods.for and dimdef.for are the same file", ""},
+      // The first pair in the order checked: the listing meets newmods.for
       // before dimdef.for meets either.
       {"all three one file", "rm dimdef.for && ln -s newmods.for dimdef.for",
        "\"$sizgen\" >> dimdef.for", "standard output and newmods.for are the same file", ""},

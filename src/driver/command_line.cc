@@ -278,7 +278,7 @@ std::string_view helpText() {
       "  newmods.for  the nine subroutines ROOT10 ... ROOT28 declaring the arrays\n"
       "  dimdef.for   the subroutine DIMDEF (LSIZE, NCHAIN) with the list sizes\n"
       "  debug.lis    six lines of storage totals\n"
-      "  dum.bin      opened, never written\n"
+      "  dum.bin      created empty if missing, never written\n"
       "and a listing on standard output.\n"
       "\n" +
       optionsHelp() +

@@ -9,10 +9,10 @@
 
 namespace sizgen {
 
-// The outputs of a run met so far, in the order opened.  Two outputs that
-// are one file would write over each other (a listing redirected into
-// newmods.for, or dimdef.for a link to it), so the run checks each output
-// as it opens it, before it writes a line to any.
+// The deck and the outputs of a run met so far, in the order checked.  Two
+// that are one file would write over each other (a listing redirected into
+// newmods.for, dimdef.for a link to it, the deck named newmods.for), so
+// the run checks each at start-up, before it writes a line to any.
 class DistinctOutputs {
  public:
   // Records the output `name`.  Throws sizgen::Error "EARLIER and NAME are

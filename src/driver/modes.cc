@@ -6,6 +6,8 @@
 #include "analysis/storage.h"
 #include "analysis/storage_report.h"
 #include "base/error.h"
+#include "driver/directory_files.h"
+#include "driver/listing_stream.h"
 #include "driver/output_files.h"
 #include "driver/run.h"
 #include "sizing/run_planning.h"
@@ -94,10 +96,14 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
 }
 
 void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out) {
-  StreamSink listing(out, "standard output");
-  if (options.mode != Mode::Run) return analyse(options, deck, deckName, listing);
+  if (options.mode != Mode::Run) {
+    StreamSink stream(out, "standard output");
+    return analyse(options, deck, deckName, stream);
+  }
+  ListingStream listing(out, "standard output");
   DirectoryFiles files(options.outputDirectory);
   runSizgen({deck, listing, files, deckName, regularFileIdentity(fileno(out))});
+  listing.finish();
 }
 
 }  // namespace sizgen

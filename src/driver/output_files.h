@@ -1,14 +1,14 @@
 #pragma once
 
 // Where a run's outputs go: the listing on a stream, and the generated
-// files, opened by name at the points of the run where it opens them.
-// Real files are written here with ordinary system calls, each checked;
-// a run held in memory uses MemoryFiles instead.
+// files, which are checked at start-up and replaced as one set when the
+// whole run is planned and rendered.  DirectoryFiles (directory_files.h)
+// replaces real files; a run held in memory uses MemoryFiles instead.
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,12 +18,14 @@
 
 namespace sizgen {
 
-// Which file an open descriptor writes: the device and inode of a regular
-// file.  Two names, links or descriptors with the same identity are one
-// file.
+// Which file an output is: the device and inode of a regular file.  Two
+// names, links or descriptors with the same identity are one file.  A file
+// that does not exist yet is known by the device and inode of the
+// directory it will be created in, and its name there.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  std::string name;  // empty for a file that exists
   bool operator==(const FileIdentity&) const = default;
 };
 
@@ -35,81 +37,44 @@ std::optional<FileIdentity> regularFileIdentity(int fd);
 // The files of a run.
 class OutputFiles {
  public:
-  // Whether the run writes a file or only opens it.
+  // Whether the run writes a file or only needs it to exist.
   enum class Use { Written, NeverWritten };
+  // One file of the set, with its whole new content; none for a file the
+  // run never writes (created empty when missing).
+  struct Content {
+    std::string_view name;
+    const std::string* text = nullptr;
+  };
 
   virtual ~OutputFiles() = default;
-  // Opens the file `name`: a missing file is created, an existing one is
-  // kept as it is until the run writes it.  Throws sizgen::Error "cannot
-  // open NAME: reason".
-  virtual Sink& open(std::string_view name, Use use) = 0;
-  // The identity of the file last opened as `name`, when it is a regular
-  // file; files that live nowhere in a file system have none.
-  virtual std::optional<FileIdentity> identity(std::string_view /*name*/) const {
-    return std::nullopt;
-  }
-  // Pushes out and closes every file, in the order opened: a written file
-  // is cut to what the run wrote, an unwritten one keeps its content.
-  // Throws on the first failure.
-  virtual void close() = 0;
-};
-
-// A file of a directory, written through a buffer with write(2).
-class FileSink final : public Sink {
- public:
-  // `fd` is open for writing (or, for a file never written, reading).
-  FileSink(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
-  // Closes the file without reporting: the run has already failed.
-  ~FileSink() override;
-  FileSink(const FileSink&) = delete;
-  FileSink& operator=(const FileSink&) = delete;
-
-  void write(std::string_view record) override;
-  void flush() override;
-  // Flushes, cuts a written file to what was written and closes it.
-  void close();
-
-  const std::string& name() const { return name_; }
-  // The file's identity while it is open and a regular file.
-  std::optional<FileIdentity> identity() const { return regularFileIdentity(fd_); }
-
- private:
-  [[noreturn]] void fail(const std::string& reason) const;
-
-  int fd_;
-  std::string name_;
-  std::string buffer_;
-  bool written_ = false;     // at least one record was written
-  std::int64_t pushed_ = 0;  // bytes that reached the file
-};
-
-// The files of a directory ("" for the current one).
-class DirectoryFiles final : public OutputFiles {
- public:
-  explicit DirectoryFiles(std::string directory = {}) : directory_(std::move(directory)) {}
-
-  Sink& open(std::string_view name, Use use) override;
-  std::optional<FileIdentity> identity(std::string_view name) const override;
-  void close() override;
-
- private:
-  std::string directory_;
-  std::vector<std::unique_ptr<FileSink>> files_;
+  // At start-up, before anything is written: checks that the run may
+  // replace the file `name` (a file never written: read it, or create it
+  // when missing).  Throws sizgen::Error "cannot open NAME: reason".
+  // Returns the identity by which the run refuses two outputs that are one
+  // file; none for a device or a file held in memory.
+  virtual std::optional<FileIdentity> prepare(std::string_view name, Use use) = 0;
+  // At the end of the run: replaces the files prepared with `contents` as
+  // one set.  Throws sizgen::Error "cannot write NAME: reason" and leaves
+  // every file as it was.
+  virtual void commit(std::span<const Content> contents) = 0;
 };
 
 // Files held in memory, for a run that touches no file system.
 class MemoryFiles final : public OutputFiles {
  public:
-  Sink& open(std::string_view name, Use use) override;
-  void close() override {}
-  // What the run wrote to `name`, or nothing when it never opened it.
+  std::optional<FileIdentity> prepare(std::string_view /*name*/, Use /*use*/) override {
+    return std::nullopt;
+  }
+  void commit(std::span<const Content> contents) override;
+  // What the run committed as `name` ("" for a file never written), or
+  // nothing when it committed no set.
   const std::string* text(std::string_view name) const;
 
  private:
-  std::vector<std::pair<std::string, std::unique_ptr<MemorySink>>> files_;
+  std::vector<std::pair<std::string, std::string>> files_;
 };
 
-// The listing, on a stdio stream that the caller owns.
+// A stream that the caller owns, such as the output of an analysis.
 class StreamSink final : public Sink {
  public:
   // `name` is how messages call the stream ("standard output").

@@ -35,20 +35,16 @@ void runSizgen(const RunIo& io) {
   using Use = OutputFiles::Use;
   Sink& listing = io.listing;
 
-  // Start-up: the files, the implicit type codes, the ruler.  All four
-  // files are open, and no two outputs are one file, before the first line
-  // is written anywhere.
+  // Start-up: no two of the listing, the deck and the files are one file,
+  // and each file can be replaced, before the first line is written
+  // anywhere.  Nothing is created or changed until the end.
   DistinctOutputs outputs;
   outputs.add(io.listingName, io.listingIdentity);
-  auto open = [&](const std::string& name, Use use) -> Sink& {
-    Sink* file = &io.files.open(name, use);
-    outputs.add(name, io.files.identity(name));
-    return *file;
-  };
-  Sink& module = open("newmods.for", Use::Written);
-  Sink& dimdef = open("dimdef.for", Use::Written);
-  open("dum.bin", Use::NeverWritten);
-  Sink& debug = open("debug.lis", Use::Written);
+  outputs.add("the deck", regularFileIdentity(fileno(io.deck)));
+  for (const auto& [name, use] :
+       {std::pair{"newmods.for", Use::Written}, std::pair{"dimdef.for", Use::Written},
+        std::pair{"dum.bin", Use::NeverWritten}, std::pair{"debug.lis", Use::Written}})
+    outputs.add(name, io.files.prepare(name, use));
   const auto KBLTYP = implicitTypeCodes();
   writeTypeCodes(listing, std::span(KBLTYP).first(kListedTypeCodes));
   writeRuler(listing);
@@ -66,13 +62,21 @@ void runSizgen(const RunIo& io) {
   if (finalSizesShown(settings)) writeFinalListSizes(listing, lists);
   const RunPlan plan = planRun(settings, lists, std::move(history));
 
-  // Generate newmods.for, dimdef.for and debug.lis.
+  // Generate newmods.for, dimdef.for and debug.lis, then replace the files
+  // with them as one set.
+  MemorySink module;
+  MemorySink dimdef;
+  MemorySink debug;
   writeModuleFile(plan, module);
   writeDimdefFile(plan, dimdef);
   writeDebugFile(plan, debug);
+  const std::array<OutputFiles::Content, 4> contents = {{{"newmods.for", &module.text()},
+                                                         {"dimdef.for", &dimdef.text()},
+                                                         {"dum.bin", nullptr},
+                                                         {"debug.lis", &debug.text()}}};
+  io.files.commit(contents);
 
   // The closing line says the files are complete: only after they are.
-  io.files.close();
   writeClosingLine(listing, plan.LTLABL);
   listing.flush();
 }

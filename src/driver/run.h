@@ -19,15 +19,16 @@ struct RunIo {
   OutputFiles& files;
   std::string deckName = "standard input";  // how messages call the deck
   // The regular file the listing goes to, if it is one: a run refuses to
-  // write the listing and a generated file into one file.
+  // write the listing into the deck or a generated file.
   std::optional<FileIdentity> listingIdentity = std::nullopt;
   std::string listingName = "standard output";  // how messages call the listing
 };
 
-// One whole run, from opening the files to the closing line.  Throws
-// sizgen::Error when the deck cannot be processed, a file cannot be opened
-// or written, or two outputs are one file (found before anything is
-// written); may be called again in the same process.
+// One whole run, from checking the files to the closing line.  Throws
+// sizgen::Error when the deck cannot be processed, a file cannot be
+// replaced, or the deck and an output or two outputs are one file (found
+// before anything is written); the files are then left as they were.  May
+// be called again in the same process.
 void runSizgen(const RunIo& io);
 
 // Reads the deck without showing the listing: what the cards record.

@@ -12,6 +12,7 @@
 
 #include "base/error.h"
 #include "base/sink.h"
+#include "driver/directory_files.h"
 #include "driver/output_files.h"
 #include "driver/run.h"
 
@@ -141,25 +142,17 @@ void FailingSink::write(std::string_view record) {
   kept_.write(record);
 }
 
-Sink& FailingFiles::open(std::string_view name, Use /*use*/) {
-  files_.push_back(
-      std::make_unique<FailingSink>(std::string(name), name == failing_ ? failAt_ : 0));
+std::optional<FileIdentity> FailingFiles::prepare(std::string_view name, Use /*use*/) {
   names_.emplace_back(name);
-  return *files_.back();
+  return std::nullopt;
 }
 
-std::string FailingFiles::text(std::string_view name) const {
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (names_[i] == name) return files_[i]->text();
+void FailingFiles::commit(std::span<const Content> contents) {
+  for (const Content& content : contents) {
+    if (content.name == failing_)
+      throw Error("cannot write " + failing_ + ": No space left on device");
   }
-  return {};
-}
-
-int FailingFiles::writes(std::string_view name) const {
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (names_[i] == name) return files_[i]->writes();
-  }
-  return 0;
+  committed_.commit(contents);
 }
 
 std::string runWith(std::string_view deck, Sink& listing, OutputFiles& files) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -106,25 +108,22 @@ class FailingSink final : public Sink {
   MemorySink kept_;
 };
 
-// Files in memory, one of which (`failing`) fails at its n-th write.
+// Files in memory; a commit that holds `failing` fails as a full disk
+// would, and changes nothing.
 class FailingFiles final : public OutputFiles {
  public:
-  FailingFiles(std::string failing = {}, int failAt = 0)
-      : failing_(std::move(failing)), failAt_(failAt) {}
-  Sink& open(std::string_view name, Use use) override;
-  void close() override {}
-  // What reached `name` (empty when it was never opened) and how many
-  // records the run wrote to it.
-  std::string text(std::string_view name) const;
-  int writes(std::string_view name) const;
-  // The names of the files opened, in the order opened.
-  const std::vector<std::string>& opened() const { return names_; }
+  explicit FailingFiles(std::string failing = {}) : failing_(std::move(failing)) {}
+  std::optional<FileIdentity> prepare(std::string_view name, Use use) override;
+  void commit(std::span<const Content> contents) override;
+  // What the run committed as `name`, or nothing.
+  const std::string* text(std::string_view name) const { return committed_.text(name); }
+  // The names of the files prepared, in the order prepared.
+  const std::vector<std::string>& prepared() const { return names_; }
 
  private:
   std::string failing_;
-  int failAt_;
   std::vector<std::string> names_;
-  std::vector<std::unique_ptr<FailingSink>> files_;
+  MemoryFiles committed_;
 };
 
 // A whole run in memory with `files` and `listing`; the message of the
