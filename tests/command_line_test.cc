@@ -77,7 +77,30 @@ TEST(OptionTable, EachOptionAndModeOnce) {
   }
   // Every mode but a plain run has its option.
   EXPECT_EQ(modes, (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
-                                   Mode::Help, Mode::Version}));
+                                   Mode::Diff, Mode::Help, Mode::Version}));
+}
+
+// --diff alone, and with --json on either side of it.
+TEST(ParseCommandLine, DiffTakesTheOldDeckAndGoesWithJson) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    bool asJson;
+  };
+  const Case cases[] = {
+      {{"--diff=old.deck", "new.deck"}, false},
+      {{"--diff", "old.deck", "new.deck"}, false},
+      {{"--json", "--diff=old.deck", "new.deck"}, true},
+      {{"new.deck", "--diff=old.deck", "--json"}, true},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = parsed(c.arguments);
+    EXPECT_EQ(line.error, "") << c.arguments.front();
+    EXPECT_EQ(line.options.mode, Mode::Diff);
+    EXPECT_EQ(line.options.diffAsJson, c.asJson);
+    EXPECT_EQ(line.options.oldDeck, "old.deck");
+    EXPECT_EQ(line.options.deck, "new.deck");
+  }
+  EXPECT_EQ(parsed({"--diff=-", "new.deck"}).options.oldDeck, "-");
 }
 
 TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
@@ -123,6 +146,16 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"-o", file}, "the output directory \"" + file + "\" is not a directory"},
       {{"--json", "-o", "/"},
        "--output-dir goes only with a run that writes the files, not with --json"},
+      {{"--diff"}, "option \"--diff\" needs a value"},
+      {{"--diff="}, "--diff needs the deck to compare with"},
+      {{"--diff=a", "--check"}, "--diff and --check cannot be combined"},
+      {{"--fit=1G", "--diff=a"}, "--fit and --diff cannot be combined"},
+      {{"--json", "--diff=a", "--report"}, "--diff and --report cannot be combined"},
+      {{"--diff=-"}, "--diff=- reads the old deck from standard input: the deck must be a file"},
+      {{"--diff=-", "-"},
+       "--diff=- reads the old deck from standard input: the deck must be a file"},
+      {{"--diff=a", "-o", "/"},
+       "--output-dir goes only with a run that writes the files, not with --diff"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(parsed(c.arguments).error, c.message) << c.arguments.front();

@@ -151,6 +151,25 @@ TEST(Documentation, ManualPageFourthCardExampleSetsListsThirtyOneAndTwo) {
       << dimdef;
 }
 
+// The --diff example: its deck is the larger study's, its command prints
+// the lines the page shows.
+TEST(Documentation, ManualPageDiffExampleRunsAsShown) {
+  const std::string deck = manualPageDeck("A deck that doubles");
+  std::string example = manualPageDeck("What changes from the built-in defaults");
+  ASSERT_NE(example, "");
+  for (std::size_t at = example.find("\\-"); at != std::string::npos; at = example.find("\\-"))
+    example.replace(at, 2, "-");
+  ASSERT_TRUE(example.starts_with("$ ")) << example;
+  const std::size_t end = example.find('\n');
+  TempDir dir;
+  writeFile(dir.file("larger.deck"), deck);
+  ProcessResult result = runCommand("cd '" + dir.path() + "' && PATH='" + binaryDirectory() +
+                                    "':\"$PATH\" && " + example.substr(2, end - 2));
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_EQ(result.out, example.substr(end + 1));
+  EXPECT_FALSE(fileExists(dir.file("newmods.for")));
+}
+
 TEST(Documentation, ContinuousIntegrationRunsTheReadmeTestCommand) {
   std::string testCommand;
   for (const std::string& line : linesOf(sourceFile("README.md"))) {

@@ -21,15 +21,6 @@ std::string number(std::int64_t value) {
   return std::to_string(value);
 }
 
-// A REAL as its shortest exact decimal, always with a point: 0.7, 1.0.
-std::string real(double value) {
-  std::array<char, 32> text{};
-  auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-  std::string shown(text.data(), result.ptr);
-  if (shown.find_first_of(".eni") == std::string::npos) shown += ".0";
-  return shown;
-}
-
 // A card: "card 6 (2nd list-size card)", or for a keyword card "SCALE card 1".
 std::string cardName(const CardOrigin& origin) {
   if (origin.what.ends_with(" card")) {
@@ -38,20 +29,9 @@ std::string cardName(const CardOrigin& origin) {
   return std::string(origin.what) + " card " + number(origin.card);
 }
 
-// The card and the columns a value was read from: "card 6 (2nd list-size
-// card), field 5, columns 33-40"; "CARDS card 4, columns 9-16".
-std::string place(const CardOrigin& origin) {
-  std::string text = cardName(origin);
-  if (origin.field > 0) text += ", field " + number(origin.field);
-  if (origin.firstColumn > 0) {
-    text += ", columns " + number(origin.firstColumn) + "-" + number(origin.lastColumn);
-  }
-  return text;
-}
-
 // The value a field was read as: "3599", or "3599.5 truncated: 3599".
 std::string valueRead(const CardOrigin& origin, std::int32_t value) {
-  if (origin.readAsReal) return real(origin.real) + " truncated: " + number(value);
+  if (origin.readAsReal) return realText(origin.real) + " truncated: " + number(value);
   return number(value);
 }
 
@@ -69,7 +49,7 @@ std::string offset(const DeckSettings& settings, std::int32_t index) {
   std::string text =
       "LSTSUP(" + number(static_cast<std::int64_t>(i)) + ") " + number(settings.LSTSUP(i));
   if (origin.card == 0) return text + " (start-up value)";
-  text += " from " + place(origin);
+  text += " from " + cardPlace(origin);
   if (origin.value != settings.LSTSUP(i)) {
     text += ": " + valueRead(origin, origin.value) + ", less than 1";
   }
@@ -98,7 +78,7 @@ class StepLine {
   std::string operator()(const step::FromCard& /*rule*/) const {
     const CardOrigin& origin = settings_.LSTNEW(k_).origin;
     if (origin.card == 0) return "given as " + after_;  // set without a deck
-    return place(origin) + ": " + valueRead(origin, settings_.LSTNEW(k_));
+    return cardPlace(origin) + ": " + valueRead(origin, settings_.LSTNEW(k_));
   }
   std::string operator()(const step::WithoutFourthCard& /*rule*/) const {
     return "no card, default or rule sets list " + number(static_cast<std::int64_t>(k_)) +
@@ -107,18 +87,19 @@ class StepLine {
   std::string operator()(const step::FromDefault& rule) const {
     std::string line;
     const CardOrigin& origin = settings_.LSTNEW(k_).origin;
-    if (origin.card != 0) line = place(origin) + ": " + valueRead(origin, 0) + ", not given\n  ";
+    if (origin.card != 0)
+      line = cardPlace(origin) + ": " + valueRead(origin, 0) + ", not given\n  ";
     return line + "default: LSTDEF(" + number(static_cast<std::int64_t>(k_)) + ") " +
-           number(rule.LSTDEF) + " x DEFMUL " + real(rule.DEFMUL) + " (" +
+           number(rule.LSTDEF) + " x DEFMUL " + realText(rule.DEFMUL) + " (" +
            keywordSource(settings_.DEFMUL.origin, "no DEFAULT card") + ") = " + after_;
   }
   std::string operator()(const step::FinalMultiplier& rule) const {
-    return "final multiplier: " + before_ + " x FINMUL " + real(rule.FINMUL) + " (" +
+    return "final multiplier: " + before_ + " x FINMUL " + realText(rule.FINMUL) + " (" +
            keywordSource(settings_.FINMUL.origin, "SCALE card") + ") = " + after_;
   }
   std::string operator()(const step::FixedExempt& /*rule*/) const {
     const CardOrigin& origin = settings_.LSTFIX(k_).origin;
-    return "no final multiplier: flag " + number(settings_.LSTFIX(k_)) + " on " + place(origin);
+    return "no final multiplier: flag " + number(settings_.LSTFIX(k_)) + " on " + cardPlace(origin);
   }
   std::string operator()(const step::FloorAtOne& /*rule*/) const {
     return "at least 1: " + before_ + " becomes " + after_;
@@ -139,7 +120,7 @@ class StepLine {
   std::string operator()(const step::Derived& rule) const {
     return "derived: " + formulaText(*rule.formula) + " = " +
            formulaText(*rule.formula, number(rule.a), number(rule.b),
-                       real(rule.SCALE6) + " (SCALE6, " + scale6Source(settings_) + ")") +
+                       realText(rule.SCALE6) + " (SCALE6, " + scale6Source(settings_) + ")") +
            " = " + after_;
   }
   std::string operator()(const step::DerivedWhenL11IsOne& rule) const {
@@ -150,7 +131,7 @@ class StepLine {
            after_;
   }
   std::string operator()(const step::RamTables& /*rule*/) const {
-    return late_ + "LTLABL, after " + place(settings_.KRAMTB.origin) + ": " + after_;
+    return late_ + "LTLABL, after " + cardPlace(settings_.KRAMTB.origin) + ": " + after_;
   }
   std::string operator()(const step::PlotList& rule) const {
     return late_ + offset(settings_, rule.offset) +
@@ -166,7 +147,7 @@ class StepLine {
     return rule.plusOne ? line + ", plus 1: " + after_ : line;
   }
   std::string operator()(const step::NeighbourList& rule) const {
-    return late_ + "SCALE6 " + real(rule.SCALE6) + " (" + scale6Source(settings_) +
+    return late_ + "SCALE6 " + realText(rule.SCALE6) + " (" + scale6Source(settings_) +
            ") truncated: " + after_;
   }
 
@@ -195,7 +176,7 @@ std::vector<std::int32_t> sizesByGroup(const RunPlan& plan, std::size_t k) {
 }
 
 // "504, then 70000 from ROOT23, then 52 from ROOT25".
-std::string sizeHeadline(const std::vector<std::int32_t>& sizes) {
+std::string headline(const std::vector<std::int32_t>& sizes) {
   std::string text = number(sizes[0]);
   for (std::size_t g = 1; g < sizes.size(); ++g) {
     if (sizes[g] != sizes[g - 1])
@@ -242,13 +223,11 @@ std::string arrayLines(const RunPlan& plan, std::size_t k) {
 
 std::string explainList(const RunPlan& plan, std::size_t k) {
   const std::vector<std::int32_t> sizes = sizesByGroup(plan, k);
-  std::string text =
-      "list " + number(static_cast<std::int64_t>(k)) + ": " + sizeHeadline(sizes) + "\n";
+  std::string text = "list " + number(static_cast<std::int64_t>(k)) + ": " + headline(sizes) + "\n";
   const std::vector<ListStep>& steps = plan.history(k);
   if (steps.empty())
     text += "  no card, default or rule sets list " + number(static_cast<std::int64_t>(k)) + "\n";
-  for (const ListStep& step : steps)
-    text += "  " + std::visit(StepLine(plan, k, step), step.rule) + "\n";
+  for (const std::string& line : stepLines(plan, k)) text += "  " + line + "\n";
   if (unread(steps)) {
     text += "  nothing uses list " + number(static_cast<std::int64_t>(k)) +
             ": no rule reads it and no array is dimensioned by it\n";
@@ -259,6 +238,36 @@ std::string explainList(const RunPlan& plan, std::size_t k) {
 }
 
 }  // namespace
+
+std::string realText(double value) {
+  std::array<char, 32> text{};
+  auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  std::string shown(text.data(), result.ptr);
+  if (shown.find_first_of(".eni") == std::string::npos) shown += ".0";
+  return shown;
+}
+
+std::string cardPlace(const CardOrigin& origin) {
+  std::string text = cardName(origin);
+  if (origin.field > 0) text += ", field " + number(origin.field);
+  if (origin.firstColumn > 0) {
+    text += ", columns " + number(origin.firstColumn) + "-" + number(origin.lastColumn);
+  }
+  return text;
+}
+
+std::vector<std::string> stepLines(const RunPlan& plan, std::size_t k) {
+  const std::vector<ListStep>& steps = plan.history(k);
+  std::vector<std::string> lines(steps.size());
+  std::transform(steps.begin(), steps.end(), lines.begin(), [&](const ListStep& step) {
+    return std::visit(StepLine(plan, k, step), step.rule);
+  });
+  return lines;
+}
+
+std::string sizeHeadline(const RunPlan& plan, std::size_t k) {
+  return headline(sizesByGroup(plan, k));
+}
 
 std::string explainLists(const RunPlan& plan, std::optional<int> list) {
   if (list) {

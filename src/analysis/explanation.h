@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/run_plan.h"
 
@@ -10,5 +12,21 @@ namespace sizgen {
 // How list `list` (1 to 99) got its size, step by step with the numbers;
 // every list with nothing for `list`.  Lines end with '\n'.
 std::string explainLists(const RunPlan& plan, std::optional<int> list);
+
+// The wording of the explanation, for other analyses that quote it.
+
+// The lines of the steps that set list k, one per step as --explain
+// words them, without indent (a step may take two lines).
+std::vector<std::string> stepLines(const RunPlan& plan, std::size_t k);
+
+// The size of list k as the groups see it: "504, then 70000 from ROOT23".
+std::string sizeHeadline(const RunPlan& plan, std::size_t k);
+
+// The card and the columns a value was read from: "card 6 (2nd list-size
+// card), field 5, columns 33-40"; "CARDS card 4, columns 9-16".
+std::string cardPlace(const CardOrigin& origin);
+
+// A REAL as its shortest exact decimal, always with a point: 0.7, 1.0.
+std::string realText(double value);
 
 }  // namespace sizgen

@@ -49,8 +49,25 @@ std::string applyFit(std::string_view value, Options& options) {
   return "";
 }
 
+std::string applyDiff(std::string_view value, Options& options) {
+  options.oldDeck = value;
+  return value.empty() ? "--diff needs the deck to compare with" : "";
+}
+
+// --json with --diff: the difference as JSON.  Whether `mode`, given with
+// the mode already chosen, makes that pair; records it if so.
+bool diffAsJson(Options& options, Mode mode) {
+  const bool pair = (options.mode == Mode::Json && mode == Mode::Diff) ||
+                    (options.mode == Mode::Diff && mode == Mode::Json);
+  if (pair) {
+    options.mode = Mode::Diff;
+    options.diffAsJson = true;
+  }
+  return pair;
+}
+
 // clang-format off
-constexpr std::array<OptionRow, 8> kOptions = {{
+constexpr std::array<OptionRow, 9> kOptions = {{
     // short long          value   mode           help
     {'o', "output-dir", "DIR",  Mode::Run,     "write the four files in DIR, which must exist",
      applyOutputDirectory},
@@ -66,6 +83,10 @@ constexpr std::array<OptionRow, 8> kOptions = {{
                                                "whose COMMON storage stays within SIZE bytes (K, M,\n"
                                                "G: powers of 1000; KiB, MiB, GiB: powers of 1024);\n"
                                                "write no file", applyFit},
+    {0,   "diff",       "OLD",  Mode::Diff,    "print what changes from the deck OLD to this one:\n"
+                                               "cards, lists, arrays, storage and which files\n"
+                                               "would change; with --json as JSON; write no file",
+     applyDiff},
     {'h', "help",       "",     Mode::Help,    "print this text", nullptr},
     {0,   "version",    "",     Mode::Version, "print the version", nullptr},
 }};
@@ -168,6 +189,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     return result;
   };
   auto setMode = [&](Mode mode) -> bool {
+    if (diffAsJson(options, mode)) return true;
     if (options.mode != Mode::Run && options.mode != mode) {
       result.error = optionName(options.mode) + " and " + optionName(mode) + " cannot be combined";
       return false;
@@ -206,6 +228,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     if (options.deck.empty()) return fail("the deck's name is empty");
   }
   if (options.deck == "-") options.deck.clear();
+  if (options.mode == Mode::Diff && options.oldDeck == "-" && options.deck.empty())
+    return fail("--diff=- reads the old deck from standard input: the deck must be a file");
 
   const bool generates = options.mode == Mode::Run;
   if (!options.outputDirectory.empty()) {
@@ -253,7 +277,7 @@ std::string optionsHelp() {
     if (i > 0) text += i + 1 == analyses.size() ? " and " : ", ";
     text += analyses[i];
   }
-  return text + " at a time.\n";
+  return text + " at a time,\nexcept --json with --diff.\n";
 }
 
 }  // namespace
@@ -298,7 +322,8 @@ std::string_view helpText() {
       "              supplemental offsets\n"
       "\n"
       "Exit status: 0 after a normal run, 1 when the deck or a file cannot be\n"
-      "processed (one line on standard error), 2 for a usage error.\n"
+      "processed (one line on standard error), 2 for a usage error; with\n"
+      "--diff, 0 when both decks are sound, whether or not they differ.\n"
       "See sizgen(1).\n";
   return text;
 }

@@ -23,6 +23,7 @@ enum class Mode {
   Json,     // the whole result as JSON
   Explain,  // how lists got their sizes
   Fit,      // the SCALE card that fits a memory budget
+  Diff,     // what changes from another deck
   Help,
   Version,
 };
@@ -33,6 +34,8 @@ struct Options {
   std::string outputDirectory;     // where the files go; empty: the current directory
   std::optional<int> explainList;  // with Explain: one list, or nothing for all
   std::int64_t fitBytes = 0;       // with Fit: the memory budget in bytes
+  std::string oldDeck;             // with Diff: the deck compared with; "-": standard input
+  bool diffAsJson = false;         // with Diff: as JSON (--json --diff)
 };
 
 // One option of the command line: its names, the value it takes, the mode

@@ -6,6 +6,7 @@
 #include "analysis/storage.h"
 #include "analysis/storage_report.h"
 #include "base/error.h"
+#include "driver/deck_diff.h"
 #include "driver/directory_files.h"
 #include "driver/listing_stream.h"
 #include "driver/output_files.h"
@@ -71,6 +72,10 @@ void print(Sink& out, std::string_view text) {
 }
 
 void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out) {
+  if (options.mode == Mode::Diff) {
+    print(out, deckDiff(options.oldDeck, deck, deckName, options.diffAsJson));
+    return;
+  }
   const DeckSettings settings = readDeckSettings(deck, deckName);
   if (options.mode == Mode::Fit) {
     print(out, fitText(fitMemory(settings, options.fitBytes), options.fitBytes));
