@@ -113,6 +113,17 @@ TEST(DeckWarning, NoneForDecksThatReadAsTheyLook) {
   }
 }
 
+// An endless input after the deck's end still ends the run: only the
+// cards just after it are looked at for a warning.
+TEST(DeckWarning, EndlessInputAfterTheDeckEnds) {
+  TempDir dir;
+  const ProcessResult run = testing::runSizgenShell(
+      dir.path(), "", "(echo BLANK; echo BLANK; echo BLANK; yes '   90000') | \"$sizgen\" --check");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_NE(run.out.find("warning: card 5, columns 4-8: the deck ended"), std::string::npos)
+      << run.out;
+}
+
 // The total out of range names the list that holds most of it and its card.
 TEST(OverflowSource, TheTotalNamesItsLargestLists) {
   TempDir dir;

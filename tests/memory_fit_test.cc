@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -14,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/scale_card_values.h"
 #include "analysis/storage.h"
+#include "base/error.h"
 #include "driver/run.h"
 #include "sizing/run_planning.h"
 #include "support/cards.h"
@@ -110,6 +113,7 @@ struct PrintedFit {
   std::int64_t bytes;
   std::string next;                       // the next value the card can hold
   std::optional<std::int64_t> nextBytes;  // nothing when it fails
+  std::string replace;                    // the line naming the deck's own SCALE card
 };
 
 PrintedFit runFit(const std::string& deck, const std::string& size) {
@@ -118,18 +122,20 @@ PrintedFit runFit(const std::string& deck, const std::string& size) {
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.err, "");
   std::vector<std::string> lines = linesOf(result.out);
-  EXPECT_EQ(lines.size(), 3u) << result.out;
-  if (lines.size() != 3) return {};
+  EXPECT_TRUE(lines.size() == 3 || lines.size() == 4) << result.out;
+  if (lines.size() != 3 && lines.size() != 4) return {};
   static const std::regex storage(
       R"(COMMON storage with this card: (\d+) bytes.*, within \d+ bytes.*)");
   static const std::regex next(
-      R"(The next value the card can hold, (\S+), (needs (\d+) bytes.*|fails: .*))");
+      R"(The next value the card can hold, (\S+), (needs (\d+) bytes.*|fails: .*)|)"
+      R"(It is the largest value the card can hold, and every value gives the same storage: .*)");
   std::smatch s;
   std::smatch n;
   EXPECT_TRUE(std::regex_match(lines[1], s, storage)) << lines[1];
   EXPECT_TRUE(std::regex_match(lines[2], n, next)) << lines[2];
-  PrintedFit fit{lines[0], std::stoll(s[1]), n[1], std::nullopt};
+  PrintedFit fit{lines[0], std::stoll(s[1]), n[1], std::nullopt, ""};
   if (n[3].matched) fit.nextBytes = std::stoll(n[3]);
+  if (lines.size() == 4) fit.replace = lines[3];
   return fit;
 }
 
@@ -167,8 +173,9 @@ std::vector<FitCase> fitCases() {
        "RAM TABLES\n" + keywordCard("NBHDSW", "-1000.0") + fixedCard(allListsBut(6)) +
            listCard({"", "", "", "", "", "1000"}),
        "2700000", 2700000},
-      // The deck's own SCALE card is ignored.
+      // The deck's own SCALE card is ignored by the search (and named).
       {"OwnScaleIgnored", scaleCardWith("0.01") + typical, "4MiB", 4194304},
+      {"OwnScaleLast", typical + scaleCardWith("0.01"), "4MiB", 4194304},
   };
 }
 
@@ -181,6 +188,21 @@ TEST_P(FitThroughTheBinary, TheCardFitsAndTheNextValueDoesNot) {
   ASSERT_EQ(fit.card.substr(0, 8), "SCALE   ");
   // The last SCALE card wins: appended, it is the one in force.
   std::optional<std::int64_t> bytes = checkedBytes(withCard(c.deck, fit.card + "\n"));
+  // A deck with its own SCALE card is told which card to replace; so
+  // replaced, the deck gives the storage printed.
+  const auto own = settingsOf(c.deck).FINMUL.origin.card;
+  if (own != 0) {
+    EXPECT_EQ(fit.replace, "Replace card " + std::to_string(own) +
+                               ", the deck's own SCALE card, with this card: a SCALE card "
+                               "read later wins.");
+    std::vector<std::string> lines = linesOf(c.deck);
+    lines[static_cast<std::size_t>(own - 1)] = fit.card;
+    std::string replaced;
+    for (const std::string& line : lines) replaced += line + "\n";
+    EXPECT_EQ(checkedBytes(replaced), fit.bytes);
+  } else {
+    EXPECT_EQ(fit.replace, "");
+  }
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(*bytes, fit.bytes);
   EXPECT_LE(*bytes, c.budget);
@@ -258,17 +280,67 @@ TEST(Fit, EveryHoleOfListFifteenIsStepped) {
   }
 }
 
-TEST(Fit, NothingFitsSaysWhatTheSmallestMultiplierNeeds) {
-  std::optional<std::int64_t> floor = checkedBytes(scaleCardWith("1E-10"));
-  ASSERT_TRUE(floor.has_value());
-  TempDir dir;
-  ProcessResult result = runSizgenBinary(dir.path(), "", {"--fit=1000"});
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err,
-            "sizgen: no SCALE card keeps the COMMON storage within 1000 bytes: even "
-            "the smallest multiplier, which leaves every list it scales at 1, needs " +
-                std::to_string(*floor) + " bytes (" + readableBytes(*floor) + ")\n");
+// When nothing fits, the message quotes the least storage a positive value
+// gives and the card that gives it: the smallest value for a deck whose
+// storage grows with the multiplier, a larger one where it falls first.
+TEST(Fit, NothingFitsQuotesTheLeastStorageAndItsCard) {
+  const std::string falling = "RAM TABLES\n" + keywordCard("NBHDSW", "-1000.0") +
+                              fixedCard(allListsBut(6)) + listCard({"", "", "", "", "", "1000"});
+  for (const std::string& deck : {std::string(), falling}) {
+    const MemoryFit fit = fitMemory(settingsOf(deck), 1000);
+    ASSERT_FALSE(fit.largest.has_value());
+    ASSERT_TRUE(fit.least.has_value());
+    const std::optional<std::int64_t> least =
+        checkedBytes(withCard(deck, scaleCardWith(fit.least->value)));
+    ASSERT_TRUE(least.has_value());
+    EXPECT_EQ(*fit.least->bytes, *least);
+    // No value tried, on a grid over all the values the card holds and
+    // around the one found, needs less; none above the one found as little.
+    const std::int64_t count = scaleValueCount();
+    const std::int64_t found = scaleValueIndex(fit.least->multiplier);
+    std::vector<std::int64_t> indices;
+    for (std::int64_t i = 0; i < count; i += count / 499) indices.push_back(i);
+    for (std::int64_t i = std::max<std::int64_t>(0, found - 300); i < std::min(count, found + 300);
+         ++i) {
+      indices.push_back(i);
+    }
+    for (std::int64_t i : indices) {
+      DeckSettings tried = settingsOf(deck);
+      tried.KSCALE = 1;
+      tried.FINMUL = scaleValue(i).multiplier;
+      try {
+        const std::int64_t bytes = totalBytes(planRun(tried));
+        EXPECT_GE(bytes, *least) << scaleValue(i).value;
+        if (i > found) {
+          EXPECT_GT(bytes, *least) << scaleValue(i).value;
+        }
+      } catch (const Error&) {
+        // out of the 32-bit range: not a candidate
+      }
+    }
+    TempDir dir;
+    ProcessResult result = runSizgenBinary(dir.path(), deck, {"--fit=1000"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "sizgen: no SCALE card with a positive value keeps the COMMON storage within "
+              "1000 bytes: the least any of them needs is " +
+                  bytesText(*least) + ", with SCALE " + fit.least->value +
+                  (fit.least->value == "1E-10" ? ", which leaves every list it scales at 1" : "") +
+                  " (negative values are not searched)\n");
+  }
+  // Where the storage falls as list 6 grows, a larger value needs less.
+  EXPECT_NE(fitMemory(settingsOf(falling), 1000).least->value, "1E-10");
+}
+
+// With no list that the multiplier scales, every value gives the same
+// storage, and the card printed is the largest the card can hold.
+TEST(Fit, NoScaledListGivesTheLargestValueTheCardHolds) {
+  const std::string deck = keywordCard("DEFAULT", "0") + listCard({""});
+  const PrintedFit fit = runFit(deck, "100MiB");
+  EXPECT_EQ(fit.card, "SCALE   1797+305");
+  EXPECT_EQ(checkedBytes(withCard(deck, fit.card + "\n")), fit.bytes);
+  EXPECT_EQ(checkedBytes(deck), fit.bytes);
 }
 
 TEST(FitSearch, FewPlansForTheExampleDeck) {

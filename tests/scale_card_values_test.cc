@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,6 +43,19 @@ TEST(ScaleValues, TheCardReaderReadsEachAsTheSearchDoes) {
   }
   EXPECT_EQ(scaleValue(0).value, "1E-10");
   EXPECT_EQ(scaleValue(count - 1).value, "999999+4");
+}
+
+// The largest value the card holds reads back as itself; the next one
+// with as many digits is beyond the largest double.
+TEST(ScaleValues, TheLargestValueTheCardHolds) {
+  const ScaleValue largest = largestScaleValue();
+  std::array<double, 1> read{};
+  ASSERT_FALSE(fio::readRecord(scaleCard(largest), "(8X,E8.0)", read).has_value());
+  EXPECT_EQ(read[0], largest.multiplier);
+  EXPECT_GT(largest.multiplier, scaleValue(scaleValueCount() - 1).multiplier);
+  read[0] = 0;
+  const auto failure = fio::readRecord("SCALE   1798+305", "(8X,E8.0)", read);
+  EXPECT_TRUE(failure.has_value() || !std::isfinite(read[0])) << read[0];
 }
 
 TEST(ScaleValues, DecadesHaveTheMostDigitsEightColumnsHold) {

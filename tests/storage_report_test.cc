@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/storage.h"
 #include "model/catalog.h"
 #include "sizing/run_planning.h"
 #include "support/cards.h"
@@ -185,6 +186,27 @@ INSTANTIATE_TEST_SUITE_P(Decks, ReportAgainstObjectFile, ::testing::ValuesIn(com
 // The columns of a few rows, the totals and the ten largest, for the deck
 // without cards: list 99 (70000) dimensions KARRAY in ROOT20, list 71 is
 // 70000 in ROOT23 and 52 in ROOT25.
+// The unit is chosen after rounding to one decimal: no count shows as
+// 1024.0 of a unit, at each unit's edge, negative counts included.
+TEST(ReadableBytes, NoUnitShows1024) {
+  struct Case {
+    std::int64_t bytes;
+    const char* text;
+  };
+  constexpr std::int64_t kTiB = std::int64_t{1} << 40;
+  for (auto [bytes, text] :
+       {Case{1023, "1023 bytes"}, Case{-1023, "-1023 bytes"}, Case{1024, "1.0 KiB"},
+        Case{1075, "1.0 KiB"}, Case{1076, "1.1 KiB"}, Case{1048524, "1023.9 KiB"},
+        Case{1048525, "1.0 MiB"}, Case{1048575, "1.0 MiB"}, Case{-1048575, "-1.0 MiB"},
+        Case{1048576, "1.0 MiB"}, Case{1073689395, "1023.9 MiB"}, Case{1073689396, "1.0 GiB"},
+        Case{1099457940684, "1023.9 GiB"}, Case{1099457940685, "1.0 TiB"},
+        Case{1024 * kTiB - 1, "1.0 PiB"}, Case{1024 * 1024 * kTiB, "1.0 EiB"},
+        Case{INT64_MAX, "8.0 EiB"}, Case{INT64_MIN, "-8.0 EiB"}}) {
+    EXPECT_EQ(readableBytes(bytes), text) << bytes;
+  }
+  EXPECT_EQ(bytesText(1048575), "1048575 bytes (1.0 MiB)");
+}
+
 TEST(StorageReport, RowsTotalsAndTheLargestArrays) {
   const std::string report = storageReport(planRun(DeckSettings{}));
   expectTidyLines(report);

@@ -14,6 +14,13 @@
 // decks tried, as f rises in stairs that interpolation cannot see), and
 // the walk then usually confirms it with two more.  Sizes out of the
 // 32-bit range count as not fitting.
+//
+// When nothing fits, the least storage is found by the same bounds, as a
+// branch and bound from the top: an interval whose lower bound exceeds
+// the least storage found so far (starting from the values the fit
+// tried), or equals it when a larger value gives it, holds no better
+// value; one whose top value gives its lower bound has that value as its
+// best.  So the least is proven, not sampled.
 
 #include <algorithm>
 #include <array>
@@ -35,6 +42,18 @@ std::int64_t bytesOf(const std::array<PlannedArray, kCatalogRows>& arrays) {
       [](std::int64_t bytes, const PlannedArray& array) { return bytes + arrayBytes(array); });
 }
 
+// The largest value the card can hold, if it gives the storage of `last`,
+// the last of the ordered values; else `last`.
+ScaleTrial largestTrial(const DeckSettings& settings, const ScaleTrial& last) {
+  ScaleTrial largest = {largestScaleValue(), std::nullopt, {}};
+  try {
+    largest.bytes = totalBytes(planRun(withMultiplier(settings, largest.multiplier)));
+  } catch (const Error&) {
+    return last;
+  }
+  return largest.bytes == last.bytes ? largest : last;
+}
+
 class FitSearch {
  public:
   FitSearch(const DeckSettings& settings, std::int64_t budget)
@@ -48,11 +67,18 @@ class FitSearch {
   std::optional<std::int64_t> lastWorthSearching() const;
   std::int64_t guess(std::int64_t lo, std::int64_t hi);
   std::optional<std::int64_t> largestFitting(std::int64_t lo, std::int64_t hi, std::int64_t hint);
+  void leastStorage(std::int64_t lo, std::int64_t hi, std::optional<std::int64_t>& best);
+  std::optional<std::int64_t> bestTried();
   int plans() const { return plans_; }
 
  private:
   std::optional<std::int64_t> resolvedBytes(std::int64_t index) const;
-  bool beyondBudget(std::int64_t lo, std::int64_t hi);
+  std::optional<std::int64_t> lowerBound(std::int64_t lo, std::int64_t hi);
+  bool better(std::int64_t index, std::optional<std::int64_t> best);
+  bool beyondBudget(std::int64_t lo, std::int64_t hi) {
+    const std::optional<std::int64_t> low = lowerBound(lo, hi);
+    return !low || *low > budget_;
+  }
 
   const DeckSettings& settings_;
   std::int64_t budget_;
@@ -101,13 +127,14 @@ std::optional<std::int64_t> FitSearch::lastWorthSearching() const {
   return lo;
 }
 
-// Whether no value in [lo, hi] fits, by the lower-bound plan of the
-// interval; see note [the fit is exact].
-bool FitSearch::beyondBudget(std::int64_t lo, std::int64_t hi) {
+// The storage of the lower-bound plan of [lo, hi]: no value in it needs
+// less.  Nothing when every value in it overflows.
+std::optional<std::int64_t> FitSearch::lowerBound(std::int64_t lo, std::int64_t hi) {
   ++plans_;
   const std::optional<RunPlan> low =
       lowerBoundPlan(settings_, scaleValue(lo).multiplier, scaleValue(hi).multiplier);
-  return !low || totalBytes(*low) > budget_;
+  if (!low) return std::nullopt;
+  return totalBytes(*low);
 }
 
 // A value near the largest that fits, found as if the storage were
@@ -159,6 +186,41 @@ std::optional<std::int64_t> FitSearch::largestFitting(std::int64_t lo, std::int6
   return largestFitting(lo, split, hint);
 }
 
+// Whether the storage at `index` is better than at `best`: less, or as
+// little at a larger value.
+bool FitSearch::better(std::int64_t index, std::optional<std::int64_t> best) {
+  const std::optional<std::int64_t> bytes = trial(index).bytes;
+  if (!bytes) return false;
+  if (!best) return true;
+  const std::int64_t least = *trial(*best).bytes;
+  return *bytes < least || (*bytes == least && index > *best);
+}
+
+// Narrows `best`, the largest value with the least storage found so far,
+// to one of [lo, hi] if it is better; see note [the fit is exact].
+void FitSearch::leastStorage(std::int64_t lo, std::int64_t hi, std::optional<std::int64_t>& best) {
+  const std::optional<std::int64_t> low = lowerBound(lo, hi);
+  if (!low) return;  // every value overflows
+  if (best) {
+    const std::int64_t least = *trial(*best).bytes;
+    if (*low > least || (*low == least && *best > hi)) return;
+  }
+  if (better(hi, best)) best = hi;
+  if (lo == hi || trial(hi).bytes == low) return;
+  const std::int64_t mid = lo + (hi - lo) / 2;
+  leastStorage(mid + 1, hi, best);
+  leastStorage(lo, mid, best);
+}
+
+// The best of the values tried so far, to start the search for the least.
+std::optional<std::int64_t> FitSearch::bestTried() {
+  std::optional<std::int64_t> best;
+  for (const auto& [index, tried] : trials_) {
+    if (better(index, best)) best = index;
+  }
+  return best;
+}
+
 }  // namespace
 
 MemoryFit fitMemory(const DeckSettings& settings, std::int64_t budget) {
@@ -176,9 +238,21 @@ MemoryFit fitMemory(const DeckSettings& settings, std::int64_t budget) {
     }
     if (const std::optional<std::int64_t> found = search.largestFitting(0, *last, hint)) {
       fit.largest = search.trial(*found);
-      if (*found + 1 < scaleValueCount()) fit.next = search.trial(*found + 1);
+      if (*found + 1 < scaleValueCount()) {
+        fit.next = search.trial(*found + 1);
+      } else {
+        // No list depends on the multiplier (see largestScaleValue): the
+        // largest value the card holds gives the same storage.
+        fit.largest = largestTrial(settings, *fit.largest);
+      }
     }
   }
+  if (!fit.largest) {
+    std::optional<std::int64_t> best = search.bestTried();
+    search.leastStorage(0, scaleValueCount() - 1, best);
+    if (best) fit.least = search.trial(*best);
+  }
+  fit.ownScaleCard = settings.KSCALE != 0 ? settings.FINMUL.origin.card : 0;
   fit.plansEvaluated = search.plans();
   return fit;
 }

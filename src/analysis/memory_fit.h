@@ -16,15 +16,25 @@ struct ScaleTrial : ScaleValue {
 };
 
 // The result of the search for the largest final multiplier that keeps the
-// deck's COMMON storage within a budget, among the values the SCALE card
-// can hold.  The deck's own SCALE card is ignored; everything else
-// (FIXED flags, DEFAULT, ROUND UP, ...) is honoured.
+// deck's COMMON storage within a budget, among the positive values the
+// SCALE card can hold (0 gives what the smallest gives; negative values
+// are not searched).  The deck's own SCALE card is ignored; everything
+// else (FIXED flags, DEFAULT, ROUND UP, ...) is honoured.
 struct MemoryFit {
-  std::optional<ScaleTrial> largest;  // nothing when no card fits
+  // Nothing when no card fits; the largest value the card can hold when
+  // the storage does not depend on the multiplier.
+  std::optional<ScaleTrial> largest;
   // The next larger value the card can hold, which does not fit; nothing
-  // when `largest` is the largest value searched (then no list depends on
-  // the multiplier) or nothing fits.
+  // when `largest` is the largest value the card can hold, or nothing fits.
   std::optional<ScaleTrial> next;
+  // When nothing fits: the least storage that any positive value gives,
+  // proven by the bounds of the search (not only the least of the values
+  // tried), with the largest value that gives it; nothing when every
+  // value leaves the 32-bit range.
+  std::optional<ScaleTrial> least;
+  // The line number of the deck's own SCALE card, which overrides a SCALE
+  // card put before it; 0 when the deck has none.
+  long ownScaleCard = 0;
   // The smallest value searched: every smaller positive multiplier gives
   // the same storage.
   ScaleTrial smallest;

@@ -132,6 +132,10 @@ ScaleValue scaleValue(std::int64_t index) {
   throw InternalError("no card value");
 }
 
+ScaleValue largestScaleValue() {
+  return {"1797+305", 1.797e308};
+}
+
 std::string scaleCard(const ScaleValue& card) {
   return "SCALE   " + std::string(kColumns - std::min(kColumns, card.value.size()), ' ') +
          card.value;

@@ -20,6 +20,13 @@ std::int64_t scaleValueCount();
 // The position of the largest of them at most `multiplier` (0 below them all).
 std::int64_t scaleValueIndex(double multiplier);
 
+// The largest value the 8 columns hold that the card reader reads as a
+// finite number: "1797+305", 1.797E308 ("1798+305" is beyond the largest
+// double).  Above the last of the ordered values every list that the
+// multiplier scales leaves the 32-bit range unless it is FIXED or 0, so
+// this value only ever gives the storage of the last of them.
+ScaleValue largestScaleValue();
+
 // The SCALE card as it goes in the deck: the keyword, then the value
 // right-justified in columns 9-16.
 std::string scaleCard(const ScaleValue& card);

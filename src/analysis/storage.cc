@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <numeric>
 
 namespace sizgen {
@@ -33,17 +34,22 @@ std::string bytesText(std::int64_t bytes) {
 }
 
 std::string readableBytes(std::int64_t bytes) {
-  static constexpr std::array<const char*, 4> kUnits = {"KiB", "MiB", "GiB", "TiB"};
+  // Up to EiB, so that every 64-bit count has a unit that leaves it below 1024.
+  static constexpr std::array<const char*, 6> kUnits = {"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
   if (bytes > -1024 && bytes < 1024) return std::to_string(bytes) + " bytes";
   auto value = static_cast<double>(bytes) / 1024;
   std::size_t unit = 0;
-  while (unit + 1 < kUnits.size() && (value >= 1024 || value <= -1024)) {
+  std::array<char, 32> text{};
+  for (;;) {
+    std::snprintf(text.data(), text.size(), "%.1f", value);
+    // The unit is chosen after rounding: 1048575 bytes is 1023.999 KiB,
+    // which one decimal shows as 1024.0, so it is 1.0 MiB.
+    const double shown = std::strtod(text.data(), nullptr);
+    if (unit + 1 == kUnits.size() || (shown < 1024 && shown > -1024)) break;
     value /= 1024;
     ++unit;
   }
-  std::array<char, 32> text{};
-  std::snprintf(text.data(), text.size(), "%.1f %s", value, kUnits[unit]);
-  return text.data();
+  return std::string(text.data()) + " " + kUnits[unit];
 }
 
 }  // namespace sizgen

@@ -37,7 +37,8 @@ std::int64_t labcomBytes(const RunPlan& plan);
 std::string bytesText(std::int64_t bytes);
 
 // A byte count in the largest binary unit that leaves at least 1, with one
-// decimal: "4.0 MiB", "697.2 KiB"; below 1024, "512 bytes".
+// decimal: "4.0 MiB", "697.2 KiB"; below 1024, "512 bytes".  The unit is
+// the one whose rounded value is below 1024: never "1024.0 KiB".
 std::string readableBytes(std::int64_t bytes);
 
 }  // namespace sizgen

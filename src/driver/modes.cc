@@ -32,29 +32,39 @@ std::string checkWarnings(const RunPlan& plan) {
   return text;
 }
 
-// The lines of --fit: the card, its storage and what the next value the
-// card can hold would need.  Nothing fits: an error that says what the
-// smallest multiplier gives; a size out of range even then does not depend
-// on the multiplier, and is reported as a run reports it.
+// The lines of --fit: the card, its storage, what the next value the card
+// can hold would need, and which card of the deck to replace when the deck
+// has its own SCALE card.  Nothing fits: an error that says the least
+// storage a positive value gives, and with which card; a size out of range
+// even with the smallest value does not depend on the multiplier, and is
+// reported as a run reports it.
 std::string fitText(const MemoryFit& fit, std::int64_t budget) {
   if (!fit.largest) {
-    const ScaleTrial& smallest = fit.smallest;
-    if (!smallest.bytes) throw Error(smallest.error);
-    throw Error("no SCALE card keeps the COMMON storage within " + bytesText(budget) +
-                ": even the smallest multiplier, which leaves every list it scales at 1, needs " +
-                bytesText(*smallest.bytes));
+    if (!fit.least) throw Error(fit.smallest.error);
+    const std::string card = "SCALE " + fit.least->value;
+    throw Error(
+        "no SCALE card with a positive value keeps the COMMON storage within " + bytesText(budget) +
+        ": the least any of them needs is " + bytesText(*fit.least->bytes) + ", with " + card +
+        (fit.least->value == fit.smallest.value ? ", which leaves every list it scales at 1" : "") +
+        " (negative values are not searched)");
   }
   std::string text = scaleCard(*fit.largest) + "\n" +
                      "COMMON storage with this card: " + bytesText(*fit.largest->bytes) +
                      ", within " + bytesText(budget) + "\n";
   if (!fit.next) {
-    text += "A larger multiplier gives the same storage: every list it scales is FIXED or 0.\n";
+    text +=
+        "It is the largest value the card can hold, and every value gives the same storage: "
+        "every list it scales is FIXED or 0.\n";
   } else if (fit.next->bytes) {
     text += "The next value the card can hold, " + fit.next->value + ", needs " +
             bytesText(*fit.next->bytes) + "\n";
   } else {
     text += "The next value the card can hold, " + fit.next->value + ", fails: " + fit.next->error +
             "\n";
+  }
+  if (fit.ownScaleCard != 0) {
+    text += "Replace card " + std::to_string(fit.ownScaleCard) +
+            ", the deck's own SCALE card, with this card: a SCALE card read later wins.\n";
   }
   return text;
 }

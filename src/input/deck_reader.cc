@@ -66,8 +66,10 @@ class DeckReader {
 
   // The cards after the one that ends the deck are not read: the first
   // with text is worth a warning, unless the deck comes from a terminal,
-  // where reading on would wait for more.  A read that fails there does
-  // not concern the run.
+  // where reading on would wait for more.  Only the next kCardsPastEnd
+  // cards are looked at, so that an endless input (yes BLANK | sizgen)
+  // still ends the run.  A read that fails there does not concern the run.
+  static constexpr long kCardsPastEnd = 10000;
   void readPastEnd(std::string& card) {
     if (cards_.interactive()) return;
     const long lastCard = cards_.lineNumber();
@@ -75,7 +77,7 @@ class DeckReader {
     long more = 0;
     std::string firstImage;
     try {
-      while (cards_.next(card)) {
+      while (cards_.lineNumber() - lastCard < kCardsPastEnd && cards_.next(card)) {
         if (card.find_first_not_of(' ') == std::string::npos) continue;
         if (first == 0) {
           first = cards_.lineNumber();
