@@ -55,14 +55,14 @@ TEST(RealProducts, TruncateWithoutRoundingToDouble) {
 }
 
 TEST(RealProducts, OnlyResultsThatFit32BitsAreValues) {
-  EXPECT_EQ(truncateToInteger(2147483647.9L), kMax);
-  EXPECT_EQ(truncateToInteger(-2147483648.9L), kMin);
-  EXPECT_EQ(truncateToInteger(2147483648.0L), std::nullopt);
-  EXPECT_EQ(truncateToInteger(-2147483649.0L), std::nullopt);
-  EXPECT_EQ(truncateToInteger(1e300L), std::nullopt);
+  EXPECT_EQ(truncateToInteger(2147483647.9), kMax);
+  EXPECT_EQ(truncateToInteger(-2147483648.9), kMin);
+  EXPECT_EQ(truncateToInteger(2147483648.0), std::nullopt);
+  EXPECT_EQ(truncateToInteger(-2147483649.0), std::nullopt);
+  EXPECT_EQ(truncateToInteger(1e300), std::nullopt);
   EXPECT_EQ(truncateToInteger(std::numeric_limits<Extended>::infinity()), std::nullopt);
   EXPECT_EQ(truncateToInteger(std::numeric_limits<Extended>::quiet_NaN()), std::nullopt);
-  EXPECT_EQ(truncateToInteger(-0.9L), 0);
+  EXPECT_EQ(truncateToInteger(-0.9), 0);
   // An infinite factor is out of range even against 0.
   EXPECT_EQ(truncatedProduct(0, std::numeric_limits<double>::infinity()), std::nullopt);
   EXPECT_EQ(truncatedProduct(0, 1e300), 0);

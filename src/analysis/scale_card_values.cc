@@ -96,9 +96,9 @@ std::int64_t scaleValueIndex(double r) {
   std::int64_t first = 0;
   std::int64_t index = 0;
   for (const Decade& decade : kDecades) {
-    const Extended unit = std::pow(10.0L, decade.power - decade.digits + 1);
-    const Extended mantissa = std::floor(static_cast<Extended>(r) / unit);
-    const auto lowest = static_cast<Extended>(powerOf10(decade.digits - 1));
+    const long double unit = std::pow(10.0L, decade.power - decade.digits + 1);
+    const long double mantissa = std::floor(static_cast<long double>(r) / unit);
+    const auto lowest = static_cast<long double>(powerOf10(decade.digits - 1));
     if (mantissa < lowest) break;
     index = first + static_cast<std::int64_t>(std::min(mantissa, 10 * lowest - 1) - lowest);
     first += valuesIn(decade);

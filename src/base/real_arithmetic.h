@@ -1,10 +1,18 @@
 #pragma once
 
+#include <cmath>
 #include <concepts>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
+
+// Whether long double is the x87 extended format, see note [real products].
+#if __LDBL_MANT_DIG__ == 64 && __LDBL_MAX_EXP__ == 16384
+#define SIZGEN_X87_LONG_DOUBLE 1
+#else
+#include "base/software_extended.h"
+#endif
 
 namespace sizgen {
 
@@ -13,18 +21,55 @@ namespace sizgen {
 // significand, rounded to nearest (even on ties), and converted to INTEGER
 // by truncation toward zero, with no rounding to double in between: a
 // default of 100 times a multiplier of 0.7 gives 69, because 0.7 is stored
-// slightly below seven tenths, and 1000000 times 0.004117 gives 4117.  On
-// x86-64 long double is exactly that format.
+// slightly below seven tenths, and 1000000 times 0.004117 gives 4117.
+// That is the x87 extended format: where long double is that format (x86
+// and x86-64) Extended is long double, elsewhere the same arithmetic done
+// in software (base/software_extended.h), so that every processor gives
+// the same integers.  The operations below are templates over the type so
+// that the two can be compared where both exist.
+#ifdef SIZGEN_X87_LONG_DOUBLE
 using Extended = long double;
-static_assert(std::numeric_limits<Extended>::digits == 64,
-              "sizgen needs a long double with a 64-bit significand (x86 extended precision)");
+#else
+using Extended = SoftwareExtended;
+#endif
+static_assert(std::numeric_limits<Extended>::digits == 64);
+
+namespace extended {
 
 // INT(value) when the truncated value fits 32 bits; nothing for a value
 // out of range, infinite or not a number.
-std::optional<std::int32_t> truncateToInteger(Extended value);
+template <class Real>
+std::optional<std::int32_t> truncateToInteger(const Real& value) {
+  // Truncation toward zero fits when -2**31 - 1 < value < 2**31; NaN fails both.
+  if (value > Real(std::int64_t{-2147483649}) && value < Real(std::int64_t{2147483648}))
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(value));
+  return std::nullopt;
+}
 
 // INT(n * r), see note [real products].
-std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r);
+template <class Real>
+std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r) {
+  return truncateToInteger(Real(n) * Real(r));
+}
+
+// The square root, rounded to nearest.
+template <class Real>
+Real squareRoot(const Real& x) {
+  using std::sqrt;
+  return sqrt(x);
+}
+
+}  // namespace extended
+
+inline std::optional<std::int32_t> truncateToInteger(const Extended& value) {
+  return extended::truncateToInteger(value);
+}
+inline std::optional<std::int32_t> truncatedProduct(std::int64_t n, double r) {
+  return extended::truncatedProduct<Extended>(n, r);
+}
+inline Extended squareRoot(const Extended& x) {
+  return extended::squareRoot(x);
+}
 
 // Throws sizgen::Error "WHAT is out of the 32-bit range", followed by
 // "; WHERE" when `where` says where the value came from.

@@ -1,7 +1,5 @@
 #include "sizing/late_steps.h"
 
-#include <cmath>
-
 #include "base/real_arithmetic.h"
 #include "model/catalog.h"
 #include "sizing/size_sources.h"
@@ -20,20 +18,10 @@ std::int32_t plotList(const DeckSettings& settings) {
 SquareRootLists squareRootLists(const DeckSettings& settings) {
   // INTEGER words per REAL*8 element.
   constexpr std::int32_t NWRAT = wordsPerElement(kReal8) / wordsPerElement(kInteger4);
-  // The positive root n of 10.875 n**2 + 32.25 n + 9 = q (1040.0625 is
-  // 32.25 squared), in extended precision (see note [real products]).
   const std::int32_t offset = settings.LSTSUP(4) != 0 ? 4 : 1;
   std::int32_t V = settings.LSTSUP(static_cast<std::size_t>(offset));
-  std::int32_t q = V / NWRAT;
-  Extended x = 1040.0625L - static_cast<Extended>(9 - std::int64_t{q}) * 43.5L;
-  std::int32_t root = 0;
-  std::int32_t n = 0;  // a negative x leaves no root: n becomes 2 below
-  if (x >= 0) {
-    root = *truncateToInteger((std::sqrt(x) - 32.25L) / 21.75L);
-    // 0.98 in single precision, 0.980000019073486328125: 50 gives 49.
-    n = *truncateToInteger(static_cast<Extended>(root) * static_cast<Extended>(0.98F));
-  }
-  const std::int32_t reduced = n;
+  const auto [root, reduced] = quadraticRoot<Extended>(V / NWRAT);
+  std::int32_t n = reduced;  // no root leaves 0: raised to the floor below
   const bool raised = n < kRootFloor;
   if (raised) n = kRootFloor;
   std::int32_t even = n % 2 != 0 ? n - 1 : n;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/real_arithmetic.h"
 #include "model/catalog.h"
 #include "model/deck_settings.h"
 #include "model/list_history.h"
@@ -44,6 +45,24 @@ struct SquareRootLists {
 // The least n of the square-root rule, before it is made even.
 inline constexpr std::int32_t kRootFloor = 2;
 SquareRootLists squareRootLists(const DeckSettings& settings);
+
+// The square-root rule's arithmetic for q = V / NWRAT: the positive root n
+// of 10.875 n**2 + 32.25 n + 9 = q (1040.0625 is 32.25 squared) and 0.98 x
+// n, both truncated, computed in Real (see note [real products]); both 0
+// when there is no root.
+struct QuadraticRoot {
+  std::int32_t root = 0;
+  std::int32_t reduced = 0;
+};
+template <class Real>
+QuadraticRoot quadraticRoot(std::int32_t q) {
+  const Real x = Real(1040.0625) - Real(9 - std::int64_t{q}) * Real(43.5);
+  if (x < Real(0)) return {};
+  const std::int32_t root =
+      *extended::truncateToInteger((extended::squareRoot(x) - Real(32.25)) / Real(21.75));
+  // 0.98 in single precision, 0.980000019073486328125: 50 gives 49.
+  return {root, *extended::truncatedProduct<Real>(root, 0.98F)};
+}
 
 // LSTNEW(74) before ROOT28: SCALE6 truncated.  Throws sizgen::Error when
 // it does not fit 32 bits.
