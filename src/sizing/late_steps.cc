@@ -29,7 +29,7 @@ SquareRootLists squareRootLists(const DeckSettings& settings) {
 }
 
 std::int32_t neighbourList(const DeckSettings& settings) {
-  return stored(truncateToInteger(settings.SCALE6), "list 74 (SCALE6)", [&] {
+  return stored(truncateToInteger(Extended(settings.SCALE6.value)), "list 74 (SCALE6)", [&] {
     return settings.SCALE6.origin.card != 0 ? "it comes from " + sourceText(settings.SCALE6.origin)
                                             : std::string();
   });
