@@ -1,12 +1,12 @@
 #include "analysis/json_result.h"
 
-#include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "analysis/json_real.h"
 #include "analysis/storage.h"
 #include "model/catalog.h"
 #include "sizing/late_steps.h"
@@ -23,15 +23,6 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kSchemaName = "sizgen-result";
 constexpr int kSchemaVersion = 1;
 
-// A real of the deck as a JSON number.  JSON has no infinity, and a card
-// may give a value beyond the range of a double that the run never uses
-// (DEFAULT 1E999 when every list is given): it is written as the string
-// "Infinity" or "-Infinity".  The reader admits no NaN.
-Json real(double value) {
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-  return value;
-}
-
 template <class T>
 Json numbers(std::span<const T> values) {
   return std::vector<T>(values.begin(), values.end());
@@ -44,11 +35,11 @@ Json numbers(std::span<const Recorded<std::int32_t>> values) {
 
 Json settingsJson(const DeckSettings& settings) {
   Json json;
-  json["defmul"] = real(settings.DEFMUL);
+  json["defmul"] = jsonReal(settings.DEFMUL);
   json["scaleCard"] = settings.KSCALE == 1;
-  json["finmul"] = real(settings.FINMUL);
+  json["finmul"] = jsonReal(settings.FINMUL);
   json["lstfix"] = numbers(settings.LSTFIX.range(1, 32));
-  json["scale6"] = real(settings.SCALE6);
+  json["scale6"] = jsonReal(settings.SCALE6);
   json["nquant"] = settings.NQUANT.value;
   json["nlists"] = settings.NLISTS;
   json["lstsup"] = numbers(settings.LSTSUP.range(1, 7));

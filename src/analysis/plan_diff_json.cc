@@ -1,10 +1,10 @@
 // The difference of two plans as one JSON document; docs/json-results.md
 // describes it, key by key in this order.
 
-#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "analysis/explanation.h"
+#include "analysis/json_real.h"
 #include "analysis/plan_diff.h"
 #include "analysis/storage.h"
 #include "model/catalog.h"
@@ -19,12 +19,6 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kSchemaName = "sizgen-diff";
 constexpr int kSchemaVersion = 1;
 
-// A REAL as the result's document writes it: an infinity as a string.
-Json real(double value) {
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-  return value;
-}
-
 Json optionalText(const std::optional<std::string>& text) {
   return text ? Json(*text) : Json(nullptr);
 }
@@ -34,7 +28,7 @@ Json settingJson(const SettingValue& value) {
   if (!value.value)
     json["value"] = nullptr;
   else if (value.real)
-    json["value"] = real(*value.value);
+    json["value"] = jsonReal(*value.value);
   else
     json["value"] = static_cast<std::int64_t>(*value.value);
   json["card"] = value.origin.card;
