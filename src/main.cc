@@ -1,47 +1,23 @@
 // sizgen: re-dimensions the host program from a deck of cards.
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <exception>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/error.h"
 #include "driver/command_line.h"
+#include "driver/deck_input.h"
 #include "driver/modes.h"
 #include "driver/output_files.h"
 #include "input/card_fields.h"
 
-namespace {
-
-// A deck file, closed when it goes out of scope.
-struct CloseFile {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using DeckFile = std::unique_ptr<std::FILE, CloseFile>;
-
-// The deck named on the command line, opened for reading; throws
-// sizgen::Error when it cannot be read.
-DeckFile openDeck(const std::string& path, const std::string& name) {
-  DeckFile deck(std::fopen(path.c_str(), "re"));
-  if (!deck) throw sizgen::Error("cannot open " + name + ": " + std::strerror(errno));
-  struct stat status {};
-  if (::fstat(fileno(deck.get()), &status) == 0 && S_ISDIR(status.st_mode))
-    throw sizgen::Error("cannot read " + name + ": " + std::strerror(EISDIR));
-  return deck;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   using namespace sizgen;
-  // Before any file is opened: see holdClosedStandardStreams.
-  holdClosedStandardStreams();
+  // Before any file is opened: see holdClosedStandardInput.
+  holdClosedStandardInput();
+  holdClosedStandardOutputs();
   ignoreFileSizeSignal();
 
   std::vector<std::string_view> arguments(argv + 1, argv + argc);
@@ -62,7 +38,7 @@ int main(int argc, char** argv) {
     std::string deckName = "standard input";
     if (!options.deck.empty()) {
       deckName = printableText(options.deck);
-      deckFile = openDeck(options.deck, deckName);
+      deckFile = openDeckFile(options.deck, deckName);
     }
     runMode(options, deckFile ? deckFile.get() : stdin, deckName, stdout);
   } catch (const Error& error) {

@@ -289,7 +289,7 @@ TEST(CommandLine, ADeckFileAndAnOutputDirectory) {
     support::ProcessResult result = runWithArguments(empty.path(), {deck});
     EXPECT_TRUE(result.out.starts_with("exit 1\n")) << result.out;
     const std::string reason = deck == dir.path()
-                                   ? "cannot read " + deck + ": Is a directory"
+                                   ? "cannot open " + deck + ": Is a directory"
                                    : "cannot open " + deck + ": No such file or directory";
     EXPECT_EQ(result.err, "sizgen: " + reason + "\n");
     EXPECT_TRUE(isEmptyDirectory(empty.path()));

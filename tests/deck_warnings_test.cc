@@ -86,6 +86,14 @@ TEST_P(DeckWarning, OneLineAtItsCardAndColumns) {
   EXPECT_EQ("sizgen: warning: " + c.where + ": " + warnings[0].at("message").get<std::string>(),
             lines[0]);
   EXPECT_EQ(json.err, run.err);
+
+  // --diff prints the warnings of both decks, each after its deck's name.
+  testing::writeFile(dir.file("old.deck"), c.deck);
+  const ProcessResult diff = testing::runSizgenBinary(dir.path(), c.deck, {"--diff=old.deck"});
+  EXPECT_EQ(diff.exitStatus, 0) << diff.err;
+  const std::string text = lines[0].substr(std::string("sizgen: warning: ").size());
+  EXPECT_EQ(diff.err, "sizgen: warning: old.deck: " + text +
+                          "\nsizgen: warning: standard input: " + text + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Decks, DeckWarning, ::testing::ValuesIn(warnedDecks()),

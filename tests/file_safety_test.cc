@@ -254,8 +254,18 @@ TEST(FileSafety, ADeckThatCannotBeReadCreatesNothing) {
   };
   const std::vector<Case> cases = {
       {"\"$sizgen\" < .", "cannot read standard input: Is a directory"},
-      {"\"$sizgen\" .", "cannot read .: Is a directory"},
+      {"\"$sizgen\" .", "cannot open .: Is a directory"},
+      {"\"$sizgen\" --diff=. /dev/null", "cannot open .: Is a directory"},
       {"\"$sizgen\" <&-", "cannot read standard input: Bad file descriptor"},
+      // A closed standard input under the names that lead to it.
+      {"\"$sizgen\" /dev/stdin <&-", "cannot read standard input: Bad file descriptor"},
+      {"\"$sizgen\" /proc/self/fd/0 <&-", "cannot read standard input: Bad file descriptor"},
+      {"\"$sizgen\" --check /dev/fd/0 <&-", "cannot read standard input: Bad file descriptor"},
+      {"\"$sizgen\" --diff=/dev/stdin /dev/null <&-",
+       "cannot read standard input: Bad file descriptor"},
+      {"\"$sizgen\" --diff=/dev/null /dev/stdin <&-",
+       "cannot read standard input: Bad file descriptor"},
+      {"\"$sizgen\" --diff=- /dev/null <&-", "cannot read standard input: Bad file descriptor"},
       {"\"$sizgen\" no-such.deck", "cannot open no-such.deck: No such file or directory"},
   };
   for (const Case& c : cases) {

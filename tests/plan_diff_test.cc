@@ -296,7 +296,7 @@ TEST(DeckDiff, AnErrorNamesItsDeckBeforeTheRunsMessage) {
        "standard input: card 1, columns 9-16: cannot read \"abc\" as a real"},
       {dir.file("none.deck"), "",
        "cannot open " + dir.file("none.deck") + ": No such file or directory"},
-      {dir.path(), "", "cannot read " + dir.path() + ": Is a directory"},
+      {dir.path(), "", "cannot open " + dir.path() + ": Is a directory"},
   };
   for (const Case& c : cases) EXPECT_EQ(diffed(c.oldPath, c.deck, false), "error: " + c.error);
 
@@ -314,6 +314,38 @@ TEST(DeckDiff, AnErrorNamesItsDeckBeforeTheRunsMessage) {
   EXPECT_TRUE(json::parse(differ.out)["difference"]);
   EXPECT_FALSE(testing::fileExists(dir.file("newmods.for")));
   EXPECT_FALSE(testing::fileExists(dir.file("dum.bin")));
+}
+
+// Standard input is read once: --diff refuses to read both decks from it,
+// whatever names lead to it, as a pipe or as a file.
+TEST(DeckDiff, BothDecksOnStandardInputAreRefused) {
+  const std::string deck = keywordCard("DEFAULT", "2.0");
+  const std::string oldThere = " reads the old deck from standard input: the deck must be a file";
+  struct Case {
+    std::string command;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"\"$sizgen\" --diff=-", "--diff=-" + oldThere},
+      {"\"$sizgen\" --diff=/dev/stdin", "--diff=/dev/stdin" + oldThere},
+      {"cat | \"$sizgen\" --diff=/dev/stdin", "--diff=/dev/stdin" + oldThere},
+      {"cat | \"$sizgen\" --diff=/proc/self/fd/0 -", "--diff=/proc/self/fd/0" + oldThere},
+      {"cat | \"$sizgen\" --diff=- /dev/stdin",
+       "--diff=- reads the old deck from standard input: the deck \"/dev/stdin\" is standard "
+       "input too"},
+      {"\"$sizgen\" --diff=/dev/stdin /dev/fd/0",
+       "--diff=/dev/stdin reads the old deck from standard input: the deck \"/dev/fd/0\" is "
+       "standard input too"},
+  };
+  for (const Case& c : cases) {
+    testing::TempDir dir;
+    const testing::ProcessResult result = testing::runSizgenShell(dir.path(), deck, c.command);
+    EXPECT_EQ(result.exitStatus, 2) << c.command;
+    EXPECT_EQ(result.err,
+              "sizgen: " + c.message + " (usage: sizgen [OPTION]... [DECK]; see sizgen --help)\n")
+        << c.command;
+    EXPECT_EQ(result.out, "") << c.command;
+  }
 }
 
 TEST(LineChanges, CountsTheLinesOutsideTheLongestCommonSubsequence) {

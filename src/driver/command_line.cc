@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "driver/deck_input.h"
 #include "input/card_fields.h"
 #include "version.h"
 
@@ -228,8 +229,17 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     if (options.deck.empty()) return fail("the deck's name is empty");
   }
   if (options.deck == "-") options.deck.clear();
-  if (options.mode == Mode::Diff && options.oldDeck == "-" && options.deck.empty())
-    return fail("--diff=- reads the old deck from standard input: the deck must be a file");
+  if (options.mode == Mode::Diff) {
+    // Standard input is read once, whatever name leads to it.
+    const std::string old = "--diff=" + printableText(options.oldDeck);
+    if (options.oldDeck == "-" || namesStandardInput(options.oldDeck)) {
+      if (options.deck.empty())
+        return fail(old + " reads the old deck from standard input: the deck must be a file");
+      if (namesStandardInput(options.deck))
+        return fail(old + " reads the old deck from standard input: the deck " +
+                    quoted(options.deck) + " is standard input too");
+    }
+  }
 
   const bool generates = options.mode == Mode::Run;
   if (!options.outputDirectory.empty()) {

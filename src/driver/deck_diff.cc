@@ -1,20 +1,16 @@
 #include "driver/deck_diff.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 #include "analysis/plan_diff.h"
 #include "base/error.h"
 #include "base/sink.h"
 #include "driver/run.h"
+#include "driver/warning_lines.h"
 #include "emit/generated_files.h"
-#include "input/card_fields.h"
+#include "input/card_reader.h"
 #include "sizing/run_planning.h"
 
 namespace sizgen {
@@ -30,27 +26,21 @@ std::vector<std::string_view> lines(std::string_view text) {
   return result;
 }
 
-// The plan of a deck, an error of the deck prefixed with its name.
-RunPlan planDeck(std::FILE* deck, const std::string& name) {
+// The plan of `deck`, its warnings printed on `warnings` after its name
+// as it is read and planned.  An error of the deck comes after its name;
+// one that names the deck already (it cannot be read) comes as it is.
+RunPlan planDeck(const DeckStream& deck, std::FILE* warnings) {
   try {
-    return planRun(readDeckSettings(deck, name));
+    const DeckSettings settings = readDeckSettings(deck.file, deck.name);
+    printWarnings(warnings, settings.warnings, deck.name);
+    RunPlan plan = planRun(settings);
+    printWarnings(warnings, plan.warnings, deck.name);
+    return plan;
+  } catch (const ReadError&) {
+    throw;
   } catch (const Error& error) {
-    throw Error(name + ": " + error.what());
+    throw Error(deck.name + ": " + error.what());
   }
-}
-
-struct CloseFile {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The plan of the deck file `path`, shown as `name`.
-RunPlan planDeckFile(const std::string& path, const std::string& name) {
-  const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "re"));
-  if (!file) throw Error("cannot open " + name + ": " + std::strerror(errno));
-  struct stat status {};
-  if (::fstat(fileno(file.get()), &status) == 0 && S_ISDIR(status.st_mode))
-    throw Error("cannot read " + name + ": " + std::strerror(EISDIR));
-  return planDeck(file.get(), name);
 }
 
 // The three written files of a plan, rendered as a run writes them.
@@ -98,12 +88,10 @@ LineChanges lineChanges(std::string_view before, std::string_view after) {
   return {static_cast<std::int64_t>(n - common), static_cast<std::int64_t>(m - common)};
 }
 
-std::string deckDiff(const std::string& oldDeck, std::FILE* deck, const std::string& deckName,
-                     bool json) {
-  const bool oldOnInput = oldDeck == "-";
-  const std::string oldName = oldOnInput ? "standard input" : printableText(oldDeck);
-  const RunPlan before = oldOnInput ? planDeck(stdin, oldName) : planDeckFile(oldDeck, oldName);
-  const RunPlan after = planDeck(deck, deckName);
+std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
+                     std::FILE* warnings) {
+  const RunPlan before = planDeck(old, warnings);
+  const RunPlan after = planDeck(deck, warnings);
 
   const RenderedFiles a(before);
   const RenderedFiles b(after);
@@ -113,7 +101,7 @@ std::string deckDiff(const std::string& oldDeck, std::FILE* deck, const std::str
       compare("debug.lis", a.debug.text(), b.debug.text()),
   };
   const PlanDiff diff = diffPlans(before, after, files);
-  return json ? diffJson(diff, oldName, deckName) : diffText(diff, oldName, deckName);
+  return json ? diffJson(diff, old.name, deck.name) : diffText(diff, old.name, deck.name);
 }
 
 }  // namespace sizgen

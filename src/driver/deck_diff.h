@@ -16,12 +16,19 @@ struct LineChanges {
 };
 LineChanges lineChanges(std::string_view before, std::string_view after);
 
-// What --diff prints: the difference between the deck file `oldDeck` ("-":
-// standard input) and the deck `deck` called `deckName`, as text or as
-// JSON.  Both decks are read and planned as a run reads them, and their
-// files rendered in memory; nothing is written.  Throws sizgen::Error for
-// a deck that cannot be processed, its message after the deck's name.
-std::string deckDiff(const std::string& oldDeck, std::FILE* deck, const std::string& deckName,
-                     bool json);
+// A deck being read, and how messages call it.
+struct DeckStream {
+  std::FILE* file;
+  std::string name;
+};
+
+// What --diff prints: the difference between the deck `old` and the deck
+// `deck`, as text or as JSON.  Both decks are read and planned as a run
+// reads them, the old one first, and their files rendered in memory;
+// nothing is written.  The warnings of each deck go on `warnings` (null:
+// nowhere) as a run prints them, after the deck's name.  Throws
+// sizgen::Error for a deck that cannot be processed, its message after
+// the deck's name.
+std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json, std::FILE* warnings);
 
 }  // namespace sizgen

@@ -7,11 +7,13 @@
 #include "analysis/storage_report.h"
 #include "base/error.h"
 #include "driver/deck_diff.h"
+#include "driver/deck_input.h"
 #include "driver/directory_files.h"
 #include "driver/listing_stream.h"
 #include "driver/output_files.h"
 #include "driver/run.h"
 #include "driver/warning_lines.h"
+#include "input/card_fields.h"
 #include "sizing/run_planning.h"
 
 namespace sizgen {
@@ -83,7 +85,14 @@ void print(Sink& out, std::string_view text) {
 void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out,
              std::FILE* warnings) {
   if (options.mode == Mode::Diff) {
-    print(out, deckDiff(options.oldDeck, deck, deckName, options.diffAsJson));
+    DeckFile oldFile;
+    DeckStream old{stdin, "standard input"};
+    if (options.oldDeck != "-") {
+      old.name = printableText(options.oldDeck);
+      oldFile = openDeckFile(options.oldDeck, old.name);
+      old.file = oldFile.get();
+    }
+    print(out, deckDiff(old, {deck, deckName}, options.diffAsJson, warnings));
     return;
   }
   const DeckSettings settings = readDeckSettings(deck, deckName);

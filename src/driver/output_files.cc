@@ -49,10 +49,10 @@ void StreamSink::flush() {
   if (std::fflush(stream_) != 0 || std::ferror(stream_)) fail();
 }
 
-void holdClosedStandardStreams() {
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+void holdClosedStandardOutputs() {
+  for (int fd = STDOUT_FILENO; fd <= STDERR_FILENO; ++fd) {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    int held = ::open("/dev/null", O_RDONLY);
     if (held >= 0 && held != fd) {
       ::dup2(held, fd);
       ::close(held);

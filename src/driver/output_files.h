@@ -90,13 +90,12 @@ class StreamSink final : public Sink {
   std::string name_;
 };
 
-// A standard stream that is closed when the program starts would lend its
-// descriptor to the first file opened: the deck would be read from
-// newmods.for, or the listing written into it.  Holds each closed one
-// with /dev/null, opened the wrong way round so that using it fails
-// ("cannot read standard input", "cannot write standard output": Bad file
-// descriptor).
-void holdClosedStandardStreams();
+// Standard output or error closed when the program starts would lend its
+// descriptor to the first file opened: the listing would be written into
+// newmods.for.  Holds each closed one with /dev/null, opened for reading
+// so that writing it fails ("cannot write standard output": Bad file
+// descriptor).  Standard input: see holdClosedStandardInput.
+void holdClosedStandardOutputs();
 
 // A write beyond the file-size limit (ulimit -f) would end the process
 // with SIGXFSZ; ignored, the write fails with EFBIG ("File too large") and

@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "base/error.h"
-
 namespace sizgen {
 
 bool CardReader::next(std::string& image) {
@@ -34,8 +32,8 @@ bool CardReader::next(std::string& image) {
     int c = getc_unlocked(deck_);
     if (c == EOF) {
       if (std::ferror(deck_)) {
-        throw Error("cannot read " + name_ + ": " +
-                    (errno != 0 ? std::strerror(errno) : "read error"));
+        throw ReadError("cannot read " + name_ + ": " +
+                        (errno != 0 ? std::strerror(errno) : "read error"));
       }
       if (!anything) return false;
       if (carriageReturn) keep('\r');

@@ -4,9 +4,18 @@
 #include <string>
 #include <utility>
 
+#include "base/error.h"
+
 namespace sizgen {
 
 inline constexpr std::size_t kCardColumns = 80;
+
+// An input that cannot be read: its message names the deck already
+// ("cannot read standard input: Is a directory").
+class ReadError : public Error {
+ public:
+  using Error::Error;
+};
 
 // Reads the deck one line at a time as 80-column card images.  A line
 // ends at a line feed, or at the end of the input (a last line without a
@@ -22,7 +31,7 @@ class CardReader {
       : deck_(deck), name_(std::move(name)) {}
 
   // Reads the next card into `image` (always 80 characters).  Returns
-  // false at the end of the input.  Throws sizgen::Error when the input
+  // false at the end of the input.  Throws ReadError when the input
   // cannot be read.
   bool next(std::string& image);
 

@@ -1,0 +1,40 @@
+#pragma once
+
+// Where a deck comes from: a file named on the command line, or standard
+// input.  Standard input is read once: --diff cannot read both its decks
+// from it, under any name, and a standard input closed when the program
+// starts is refused under every name (-, /dev/stdin, /proc/self/fd/0).
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace sizgen {
+
+// A deck file, closed when it goes out of scope.
+struct CloseDeckFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using DeckFile = std::unique_ptr<std::FILE, CloseDeckFile>;
+
+// A closed standard input would lend its descriptor to the first file
+// opened: the deck would be read from newmods.for.  Holds it with the
+// write end of a pipe of its own, so that reading it fails (Bad file
+// descriptor) and a name that leads to it is known by the pipe's identity,
+// which no file of the file system shares.  Call before any file is
+// opened.
+void holdClosedStandardInput();
+
+// Whether the file that `path` names is the one open as standard input,
+// under a name such as /dev/stdin or /proc/self/fd/0, or its own: the
+// same device and inode.
+bool namesStandardInput(const std::string& path);
+
+// Opens the deck file `path`, which messages call `name`, for reading.
+// Throws sizgen::Error "cannot open NAME: REASON" (a directory: "Is a
+// directory"), and for a name that leads to a standard input that cannot
+// be read, what reading it as "-" gives: "cannot read standard input: Bad
+// file descriptor".
+DeckFile openDeckFile(const std::string& path, const std::string& name);
+
+}  // namespace sizgen
