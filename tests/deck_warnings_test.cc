@@ -47,7 +47,7 @@ std::vector<WarnedDeck> warnedDecks() {
       {"RamTablesAfterTheEnd", offsets + "\nRAM TABLES\nC note\n", "after-deck-end",
        "card 6, columns 1-10", "this card and 1 more after it are not read"},
       {"ScaleGivenAgain", "SCALE        2.0\nC\nSCALE        3.0\n", "given-again",
-       "card 3, columns 1-5", "a second SCALE card: it overrides the one on card 1"},
+       "card 3, columns 1-5", "another SCALE card: it overrides the one on card 1"},
       {"RamTablesGivenAgain", "RAM TABLES\nRAM TABLES\n", "given-again", "card 2, columns 1-10",
        "the one on card 1"},
       {"PastColumn80", "C " + std::string(78, '-') + "  tail\n", "past-column-80",
@@ -128,8 +128,26 @@ TEST(DeckWarning, EndlessInputAfterTheDeckEnds) {
   const ProcessResult run = testing::runSizgenShell(
       dir.path(), "", "(echo BLANK; echo BLANK; echo BLANK; yes '   90000') | \"$sizgen\" --check");
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_NE(run.out.find("warning: card 5, columns 4-8: the deck ended"), std::string::npos)
+  // The cards past those looked at are not counted: at least as many
+  // follow as were.
+  EXPECT_NE(run.out.find("warning: card 5, columns 4-8: the deck ended with the "
+                         "supplemental-offsets card (card 4): this card and at least 9999 more "
+                         "after it are not read"),
+            std::string::npos)
       << run.out;
+}
+
+// A keyword card given a third time overrides the second, and says so.
+TEST(DeckWarning, EachRepeatedCardNamesTheOneItOverrides) {
+  TempDir dir;
+  const ProcessResult check = testing::runSizgenBinary(
+      dir.path(), "DEFAULT      2.0\nDEFAULT      3.0\nDEFAULT      4.0\n", {"--check"});
+  const std::vector<std::string> lines = linesOf(check.out);
+  ASSERT_EQ(lines.size(), 3u) << check.out;
+  EXPECT_EQ(lines[1],
+            "warning: card 2, columns 1-7: another DEFAULT card: it overrides the one on card 1");
+  EXPECT_EQ(lines[2],
+            "warning: card 3, columns 1-7: another DEFAULT card: it overrides the one on card 2");
 }
 
 // The total out of range names the list that holds most of it and its card.

@@ -75,9 +75,14 @@ class DeckReader {
     const long lastCard = cards_.lineNumber();
     long first = 0;
     long more = 0;
+    bool moreUncounted = false;
     std::string firstImage;
     try {
-      while (cards_.lineNumber() - lastCard < kCardsPastEnd && cards_.next(card)) {
+      while (cards_.next(card)) {
+        if (cards_.lineNumber() - lastCard > kCardsPastEnd) {
+          moreUncounted = true;
+          break;
+        }
         if (card.find_first_not_of(' ') == std::string::npos) continue;
         if (first == 0) {
           first = cards_.lineNumber();
@@ -89,7 +94,7 @@ class DeckReader {
     } catch (const Error&) {
       // Nothing after the deck's end is needed.
     }
-    if (first != 0) warn(afterDeckEnd(firstImage, first, lastCard, more));
+    if (first != 0) warn(afterDeckEnd(firstImage, first, lastCard, more, moreUncounted));
   }
 
   // A keyword card seen before: the later one overrides it.

@@ -82,16 +82,21 @@ Warning pastColumn80(long card, const CardReader::BeyondCard& beyond) {
 Warning givenAgain(long card, const Keyword& keyword, long earlier) {
   const std::string_view name = keywordName(keyword.kind);
   return {Warning::Kind::GivenAgain, card, 1, static_cast<int>(name.size()),
-          "a second " + std::string(name) + " card: it overrides the one on card " +
+          "another " + std::string(name) + " card: it overrides the one on card " +
               std::to_string(earlier)};
 }
 
-Warning afterDeckEnd(std::string_view image, long card, long lastCard, long more) {
+Warning afterDeckEnd(std::string_view image, long card, long lastCard, long more,
+                     bool moreUncounted) {
   const auto columns = textColumns(image).value_or(std::pair{1, 1});
   std::string message = "the deck ended with the supplemental-offsets card (card " +
                         std::to_string(lastCard) + "): this card";
-  message +=
-      more > 0 ? " and " + std::to_string(more) + " more after it are not read" : " is not read";
+  if (moreUncounted)
+    message += " and at least " + std::to_string(more) + " more after it are not read";
+  else if (more > 0)
+    message += " and " + std::to_string(more) + " more after it are not read";
+  else
+    message += " is not read";
   message += "; cards that should count go before the list-size cards";
   return {Warning::Kind::AfterDeckEnd, card, columns.first, columns.second, message};
 }

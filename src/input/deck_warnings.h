@@ -30,7 +30,9 @@ Warning pastColumn80(long card, const CardReader::BeyondCard& beyond);
 Warning givenAgain(long card, const Keyword& keyword, long earlier);
 
 // The first card with text after the card that ends the deck (`lastCard`);
-// `more` cards with text follow it.
-Warning afterDeckEnd(std::string_view image, long card, long lastCard, long more);
+// `more` cards with text follow it, or at least that many when the input
+// goes on past the cards counted.
+Warning afterDeckEnd(std::string_view image, long card, long lastCard, long more,
+                     bool moreUncounted);
 
 }  // namespace sizgen
