@@ -116,6 +116,7 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
   const std::string fitValues =
       "--fit takes a size in bytes greater than 0, optionally with K, M, G (powers of 1000) or "
       "KiB, MiB, GiB (powers of 1024), not ";
+  const std::string fitTooLarge = "--fit takes a size of at most 9223372036854775807 bytes, not ";
   const Case cases[] = {
       {{"--foo"}, "unknown option \"--foo\""},
       {{"-x"}, "unknown option \"-x\""},
@@ -139,8 +140,9 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"--fit=12X"}, fitValues + "\"12X\""},
       {{"--fit=-5"}, fitValues + "\"-5\""},
       {{"--fit=1.5G"}, fitValues + "\"1.5G\""},
-      {{"--fit=9223372036854775808"}, fitValues + "\"9223372036854775808\""},
-      {{"--fit=8589934592GiB"}, fitValues + "\"8589934592GiB\""},
+      {{"--fit=9223372036854775808"}, fitTooLarge + "\"9223372036854775808\""},
+      {{"--fit=99999999999999999999"}, fitTooLarge + "\"99999999999999999999\""},
+      {{"--fit=8589934592GiB"}, fitTooLarge + "\"8589934592GiB\""},
       {{"--output-dir="}, "--output-dir needs a directory"},
       {{"-o", missing}, "no output directory \"" + missing + "\""},
       {{"-o", file}, "the output directory \"" + file + "\" is not a directory"},
@@ -163,17 +165,37 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
 }
 
 TEST(ParseByteSize, DecimalAndBinaryUnits) {
-  EXPECT_EQ(parseByteSize("4194304"), 4194304);
-  EXPECT_EQ(parseByteSize("4MiB"), 4194304);
-  EXPECT_EQ(parseByteSize("4M"), 4000000);
-  EXPECT_EQ(parseByteSize("3K"), 3000);
-  EXPECT_EQ(parseByteSize("3KiB"), 3072);
-  EXPECT_EQ(parseByteSize("2G"), 2000000000);
-  EXPECT_EQ(parseByteSize("2GiB"), std::int64_t{2} << 30);
-  EXPECT_EQ(parseByteSize("9223372036854775807"), 9223372036854775807);
-  EXPECT_EQ(parseByteSize("8589934591GiB"), std::int64_t{8589934591} << 30);
-  for (std::string_view bad : {"", "K", "4 MiB", "4mib", "4Mi", "4B", "0x10", "+4", "4MiBs"})
-    EXPECT_EQ(parseByteSize(bad), std::nullopt) << bad;
+  struct Case {
+    std::string_view text;
+    std::optional<std::int64_t> bytes;
+    bool tooLarge = false;
+  };
+  const Case cases[] = {
+      {"4194304", 4194304},
+      {"4MiB", 4194304},
+      {"4M", 4000000},
+      {"3K", 3000},
+      {"3KiB", 3072},
+      {"2G", 2000000000},
+      {"2GiB", std::int64_t{2} << 30},
+      {"9223372036854775807", 9223372036854775807},
+      {"8589934591GiB", std::int64_t{8589934591} << 30},
+      // A size, but beyond 63 bits.
+      {"9223372036854775808", std::nullopt, true},
+      {"99999999999999999999", std::nullopt, true},
+      {"8589934592GiB", std::nullopt, true},
+      {"9223372036854776K", std::nullopt, true},
+      // Not a size at all, however many digits.
+      {"99999999999999999999X", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(parseByteSize(c.text).bytes, c.bytes) << c.text;
+    EXPECT_EQ(parseByteSize(c.text).tooLarge, c.tooLarge) << c.text;
+  }
+  for (std::string_view bad : {"", "K", "4 MiB", "4mib", "4Mi", "4B", "0x10", "+4", "4MiBs"}) {
+    EXPECT_EQ(parseByteSize(bad).bytes, std::nullopt) << bad;
+    EXPECT_FALSE(parseByteSize(bad).tooLarge) << bad;
+  }
 }
 
 const std::string kDeck = "DEFAULT      2.0\nC not read\n";

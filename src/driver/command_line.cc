@@ -41,12 +41,16 @@ std::string applyExplain(std::string_view value, Options& options) {
 }
 
 std::string applyFit(std::string_view value, Options& options) {
-  std::optional<std::int64_t> bytes = parseByteSize(value);
-  if (!bytes || *bytes == 0)
+  const ByteSize size = parseByteSize(value);
+  if (size.tooLarge)
+    return "--fit takes a size of at most " +
+           std::to_string(std::numeric_limits<std::int64_t>::max()) + " bytes, not " +
+           quoted(value);
+  if (!size.bytes || *size.bytes == 0)
     return "--fit takes a size in bytes greater than 0, optionally with K, M, G "
            "(powers of 1000) or KiB, MiB, GiB (powers of 1024), not " +
            quoted(value);
-  options.fitBytes = *bytes;
+  options.fitBytes = *size.bytes;
   return "";
 }
 
@@ -145,7 +149,7 @@ std::vector<option> longOptions() {
 
 }  // namespace
 
-std::optional<std::int64_t> parseByteSize(std::string_view text) {
+ByteSize parseByteSize(std::string_view text) {
   struct Suffix {
     std::string_view text;
     std::int64_t factor;
@@ -161,16 +165,16 @@ std::optional<std::int64_t> parseByteSize(std::string_view text) {
   }};
   std::size_t digits = 0;
   while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
-  if (digits == 0) return std::nullopt;
+  const auto* suffix = std::find_if(kSuffixes.begin(), kSuffixes.end(),
+                                    [&](const Suffix& s) { return text.substr(digits) == s.text; });
+  if (digits == 0 || suffix == kSuffixes.end()) return {};
   std::int64_t number = 0;
   auto [end, failure] = std::from_chars(text.data(), text.data() + digits, number);
-  if (failure != std::errc() || end != text.data() + digits) return std::nullopt;
-  for (const Suffix& suffix : kSuffixes) {
-    if (text.substr(digits) != suffix.text) continue;
-    if (number > std::numeric_limits<std::int64_t>::max() / suffix.factor) return std::nullopt;
-    return number * suffix.factor;
-  }
-  return std::nullopt;
+  if (failure == std::errc::result_out_of_range) return {std::nullopt, true};
+  if (failure != std::errc() || end != text.data() + digits) return {};
+  if (number > std::numeric_limits<std::int64_t>::max() / suffix->factor)
+    return {std::nullopt, true};
+  return {number * suffix->factor, false};
 }
 
 CommandLine parseCommandLine(std::span<const std::string_view> arguments) {

@@ -69,9 +69,13 @@ struct CommandLine {
 CommandLine parseCommandLine(std::span<const std::string_view> arguments);
 
 // A memory size: digits, optionally followed by K, M or G (powers of
-// 1000) or KiB, MiB or GiB (powers of 1024); nothing when it is not one
-// or does not fit 63 bits.
-std::optional<std::int64_t> parseByteSize(std::string_view text);
+// 1000) or KiB, MiB or GiB (powers of 1024).  Its bytes; nothing when it
+// is not one, or is one too large for 63 bits.
+struct ByteSize {
+  std::optional<std::int64_t> bytes;
+  bool tooLarge = false;
+};
+ByteSize parseByteSize(std::string_view text);
 
 // The text printed by --help, ending with a newline.
 std::string_view helpText();
