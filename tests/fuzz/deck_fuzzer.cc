@@ -2,14 +2,18 @@
 // analysis, all held in memory.  The first byte picks the mode:
 //
 //   0 a run   1 --check   2 --report   3 --json   4 --explain=LIST   5 --fit=SIZE
+//   6 --diff  7 --json --diff
 //
-// (its value modulo 6).  --explain takes one more byte: 0 is "all", any
+// (its value modulo 8).  --explain takes one more byte: 0 is "all", any
 // other picks a list from 1 to 99.  --fit takes four more: a 16-bit
 // number (plus 1) shifted left by 0 to 39 bits, the budget in bytes.  The
-// rest is the deck.  A run or an analysis may end with a sizgen::Error;
-// anything else (a crash, a sanitizer report, a leak, another exception)
-// is a fault.  Nothing is written to any file.
+// rest is the deck; --diff splits it at its first NUL byte into the old
+// deck and the new one (without one, the old deck is empty).  A run or an
+// analysis may end with a sizgen::Error; anything else (a crash, a
+// sanitizer report, a leak, another exception) is a fault.  Nothing is
+// written to any file.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +25,7 @@
 #include "base/error.h"
 #include "base/sink.h"
 #include "driver/command_line.h"
+#include "driver/deck_diff.h"
 #include "driver/modes.h"
 #include "driver/output_files.h"
 #include "driver/run.h"
@@ -35,7 +40,7 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
     input = input.subspan(1);
     return byte;
   };
-  switch (take() % 6) {
+  switch (take() % 8) {
     case 1:
       return {"--check"};
     case 2:
@@ -52,9 +57,21 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
       unsigned shift = (take() << 8 | take()) % 40;
       return {"--fit=" + std::to_string(number << shift)};
     }
+    case 6:
+      return {"--diff=old.deck", "new.deck"};
+    case 7:
+      return {"--json", "--diff=old.deck", "new.deck"};
     default:
       return {};
   }
+}
+
+// A stream that reads `deck`, which must outlive it.
+std::FILE* openDeck(std::string& deck) {
+  std::FILE* file =
+      deck.empty() ? std::fopen("/dev/null", "r") : fmemopen(deck.data(), deck.size(), "r");
+  if (file == nullptr) std::abort();
+  return file;
 }
 
 }  // namespace
@@ -67,20 +84,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!commandLine.error.empty()) std::abort();  // the harness made a bad command line
 
   std::string deck(reinterpret_cast<const char*>(input.data()), input.size());
-  std::FILE* in =
-      deck.empty() ? std::fopen("/dev/null", "r") : fmemopen(deck.data(), deck.size(), "r");
-  if (in == nullptr) std::abort();
+  std::string oldDeck;
+  if (commandLine.options.mode == sizgen::Mode::Diff) {
+    const std::size_t separator = std::min(deck.find('\0'), deck.size());
+    oldDeck = deck.substr(0, separator);
+    deck.erase(0, std::min(separator + 1, deck.size()));
+  }
+  std::FILE* in = openDeck(deck);
+  std::FILE* old = openDeck(oldDeck);
   sizgen::MemorySink out;
   try {
     if (commandLine.options.mode == sizgen::Mode::Run) {
       sizgen::MemoryFiles files;
       sizgen::runSizgen({in, out, files});
+    } else if (commandLine.options.mode == sizgen::Mode::Diff) {
+      sizgen::print(out, sizgen::deckDiff({old, "old.deck"}, {in, "new.deck"},
+                                          commandLine.options.diffAsJson, stderr));
     } else {
       sizgen::analyse(commandLine.options, in, "standard input", out);
     }
   } catch (const sizgen::Error&) {
     // A deck that cannot be processed: the expected way for most inputs to end.
   }
+  std::fclose(old);
   std::fclose(in);
   return 0;
 }
