@@ -1,8 +1,11 @@
 #include "input/deck_warnings.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <charconv>
 #include <string>
+#include <vector>
 
 namespace sizgen {
 namespace {
@@ -19,34 +22,118 @@ std::optional<std::pair<int, int>> textColumns(std::string_view image) {
   return std::pair{static_cast<int>(first) + 1, static_cast<int>(image.find_last_not_of(' ')) + 1};
 }
 
+// "A-B" for columns A to B.
+std::string columnRange(std::size_t first, std::size_t last) {
+  return std::to_string(first) + "-" + std::to_string(last);
+}
+
+// A value read, as short as it reads back: 5, 0.5, 25, 1e+30.
+std::string shownValue(double value) {
+  if (value == 0.0) return "0";
+  std::array<char, 32> text{};
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return {text.data(), result.ptr};
+}
+
+// What a keyword card that reads `read` says about `word`, which stands
+// at [begin, end) of `image`, outside the columns the card reads.
+std::string outsideMessage(std::string_view image, const Keyword& keyword, double read,
+                           std::size_t begin, std::size_t end) {
+  const FieldColumns reads = keyword.reads;
+  const std::string name(keywordName(keyword.kind));
+  const std::string_view word = image.substr(begin, end - begin);
+  const std::string quoted = "\"" + printableField(word) + "\"";
+  if (reads.count == 0)
+    return name + " reads nothing after its keyword: " + quoted + " is not read";
+  const std::string columns =
+      columnRange(static_cast<std::size_t>(reads.first), static_cast<std::size_t>(reads.last()));
+  if (reads.count > 1) {
+    return name + " reads its flags from columns " + columns + ", but " + quoted +
+           " stands outside them: each flag goes in " + std::to_string(reads.width) +
+           " columns of " + columns;
+  }
+  std::string message = name + " reads " + shownValue(read) + " from columns " + columns +
+                        ", but " + quoted + " stands outside them";
+  // Whether the value columns hold nothing but part of the word: then the
+  // word is the value that was meant.
+  const auto valueBegin = static_cast<std::size_t>(reads.first - 1);
+  const auto valueEnd = std::min(static_cast<std::size_t>(reads.last()), image.size());
+  bool onlyThisWord = true;
+  for (std::size_t c = valueBegin; c < valueEnd; ++c) {
+    if ((c < begin || c >= end) && image[c] != ' ') onlyThisWord = false;
+  }
+  if (read != 0.0 && !onlyThisWord) return message + " and is not read";
+  message += ": the value goes in columns " + columns;
+  if (word.size() <= static_cast<std::size_t>(reads.width)) {
+    std::string meant(keyword.text);
+    meant.resize(static_cast<std::size_t>(reads.last()) - word.size(), ' ');
+    message += " (\"" + printableText(meant) + printableText(word) + "\")";
+  }
+  return message;
+}
+
+// What ends a word of a card: a blank, a tab, or a comma, which ends a
+// field.
+bool endsWord(char c) {
+  return c == ' ' || c == '\t' || c == ',';
+}
+
+// Whether the characters on either side of `edge` (an offset into
+// `image`) belong to one number: digits or a point on both sides, an
+// exponent split from its mantissa or its digits, or a sign from its
+// digits.
+bool numberAcross(std::string_view image, std::size_t edge) {
+  if (edge == 0 || edge >= image.size()) return false;
+  auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0 || c == '.'; };
+  auto exponent = [](char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; };
+  auto sign = [](char c) { return c == '+' || c == '-'; };
+  const char left = image[edge - 1];
+  const char right = image[edge];
+  if (digit(left)) return digit(right) || exponent(right);
+  if (exponent(left)) return digit(right) || sign(right);
+  return sign(left) && digit(right);
+}
+
+// The warning for the number at [first, last) of `image`, which lies
+// across the edges of the fields `spans`.
+Warning acrossEdges(std::string_view image, long card, std::size_t first, std::size_t last,
+                    const std::vector<CardFields::Span>& spans, int width) {
+  std::vector<std::string> parts;
+  for (const CardFields::Span& span : spans) {
+    const std::size_t begin = std::max(span.begin, first);
+    const std::size_t end = std::min(span.end, last);
+    if (begin >= end) continue;
+    parts.push_back("\"" + printableText(image.substr(begin, end - begin)) + "\" in columns " +
+                    columnRange(span.begin + 1, span.end));
+  }
+  std::string read;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) read += i + 1 == parts.size() ? " and " : ", ";
+    read += parts[i];
+  }
+  return {Warning::Kind::AcrossFieldEdge, card, static_cast<int>(first) + 1, static_cast<int>(last),
+          "\"" + printableText(image.substr(first, last - first)) + "\" runs across " +
+              std::to_string(parts.size()) + " fields: it is read as " + read +
+              "; each number goes within the " + std::to_string(width) +
+              " columns of its own field"};
+}
+
 }  // namespace
 
-std::optional<Warning> valueOutsideColumns(std::string_view image, long card,
-                                           const Keyword& keyword, bool readZero) {
-  if (!readZero) return std::nullopt;
-  const auto valueFirst = static_cast<std::size_t>(kValueField.first - 1);
-  const std::size_t valueEnd = valueFirst + static_cast<std::size_t>(kValueField.width);
+std::optional<Warning> numberOutsideColumns(std::string_view image, long card,
+                                            const Keyword& keyword, double read) {
+  const auto readBegin = static_cast<std::size_t>(keyword.reads.first - 1);
+  const auto readEnd = static_cast<std::size_t>(std::max(keyword.reads.last(), 0));
   // The words after the keyword: the first with a digit that does not lie
-  // within the value columns.
+  // within the columns the card reads.
   std::size_t begin = keyword.text.size();
   while (begin < image.size()) {
-    begin = image.find_first_not_of(' ', begin);
+    begin = image.find_first_not_of(" \t", begin);
     if (begin == std::string_view::npos) break;
-    std::size_t end = std::min(image.find(' ', begin), image.size());
-    const std::string_view word = image.substr(begin, end - begin);
-    if ((begin < valueFirst || end > valueEnd) && hasDigit(word)) {
-      std::string message = std::string(keywordName(keyword.kind)) + " reads 0 from columns " +
-                            std::to_string(kValueField.first) + "-" + std::to_string(valueEnd) +
-                            ", but \"" + printableField(word) +
-                            "\" stands outside them: the value goes in columns " +
-                            std::to_string(kValueField.first) + "-" + std::to_string(valueEnd);
-      if (word.size() <= static_cast<std::size_t>(kValueField.width)) {
-        std::string meant(keyword.text);
-        meant.resize(valueEnd - word.size(), ' ');
-        message += " (\"" + printableText(meant) + printableText(word) + "\")";
-      }
+    const std::size_t end = std::min(image.find_first_of(" \t", begin), image.size());
+    if ((begin < readBegin || end > readEnd) && hasDigit(image.substr(begin, end - begin))) {
       return Warning{Warning::Kind::ValueOutsideColumns, card, static_cast<int>(begin) + 1,
-                     static_cast<int>(end), message};
+                     static_cast<int>(end), outsideMessage(image, keyword, read, begin, end)};
     }
     begin = end;
   }
@@ -71,6 +158,35 @@ std::optional<Warning> blanksInField(std::string_view image, long card, CardFiel
                      " columns, each number goes in a field of its own"};
 }
 
+Warnings fieldWarnings(std::string_view image, long card, const CardFields& fields,
+                       FieldColumns columns, std::size_t readFields) {
+  std::vector<CardFields::Span> spans;
+  std::vector<std::optional<Warning>> blanks;
+  for (std::size_t i = 0; i < readFields; ++i) {
+    spans.push_back(fields.span(columns, i));
+    blanks.push_back(blanksInField(image, card, spans.back()));
+  }
+  Warnings warnings;
+  for (std::size_t i = 0; i < readFields; ++i) {
+    if (blanks[i]) {
+      warnings.push_back(std::move(*blanks[i]));
+      continue;
+    }
+    const std::size_t edge = spans[i].end;
+    if (i + 1 == readFields || blanks[i + 1] || !numberAcross(image, edge)) continue;
+    // The number around the edge, up to the blanks or commas that end it.
+    std::size_t first = edge;
+    while (first > 0 && !endsWord(image[first - 1])) --first;
+    std::size_t last = edge;
+    while (last < image.size() && !endsWord(image[last])) ++last;
+    if (!hasDigit(image.substr(first, last - first))) continue;
+    warnings.push_back(acrossEdges(image, card, first, last, spans, columns.width));
+    // The fields it reaches are warned about with it.
+    while (i + 1 < readFields && spans[i + 1].begin < last && !blanks[i + 1]) ++i;
+  }
+  return warnings;
+}
+
 Warning pastColumn80(long card, const CardReader::BeyondCard& beyond) {
   std::string shown = printableField(beyond.text);
   if (beyond.last - beyond.first + 1 > beyond.text.size()) shown += "...";
@@ -84,6 +200,14 @@ Warning givenAgain(long card, const Keyword& keyword, long earlier) {
   return {Warning::Kind::GivenAgain, card, 1, static_cast<int>(name.size()),
           "a second " + std::string(name) + " card: it overrides the one on card " +
               std::to_string(earlier)};
+}
+
+Warning listGivenTwice(long card, CardFields::Span read, std::size_t list, long earlier,
+                       std::string_view earlierWhat) {
+  return {Warning::Kind::ListGivenTwice, card, static_cast<int>(read.begin) + 1,
+          static_cast<int>(read.end),
+          "list " + std::to_string(list) + " is given by two cards: this one overrides card " +
+              std::to_string(earlier) + " (" + std::string(earlierWhat) + ")"};
 }
 
 Warning afterDeckEnd(std::string_view image, long card, long lastCard, long more) {
