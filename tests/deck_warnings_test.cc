@@ -56,7 +56,8 @@ std::vector<WarnedDeck> warnedDecks() {
        "CARDS reads 21474836 from columns 9-16, but \"2147483647\" stands outside them: the "
        "value goes in columns 9-16"},
       {"NumberAfterTheValue", "DEFAULT      2.0   3.0\n", "value-outside-columns",
-       "card 1, columns 20-22", "DEFAULT reads 2 from columns 9-16, but \"3.0\" stands outside "
+       "card 1, columns 20-22",
+       "DEFAULT reads 2 from columns 9-16, but \"3.0\" stands outside "
        "them and is not read"},
       {"FixedFlagsBesideTheirColumns", "FIXED 1 1 1\n", "value-outside-columns", "card 1, column 7",
        "FIXED reads its flags from columns 11-70, but \"1\" stands outside them"},
@@ -161,7 +162,7 @@ TEST(DeckWarning, NoneForDecksThatReadAsTheyLook) {
       "DEFAULT\t1.5\n",  // the tab is column 8: 1.5 stands in columns 9-11
       "FIXED      1 0 1 0 0 2-1 9\n",
       "     300    -500 1.5E3      2.\n",
-      "\n\n\n     750{" + kMarker + "\n\n",     // list 31 from the fourth card alone
+      "\n\n\n     750{" + kMarker + "\n\n",  // list 31 from the fourth card alone
       testing::readTestData("../examples/typical.deck"),
   };
   for (const std::string& deck : decks) {
