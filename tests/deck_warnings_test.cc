@@ -59,6 +59,8 @@ std::vector<WarnedDeck> warnedDecks() {
        "card 1, columns 20-22",
        "DEFAULT reads 2 from columns 9-16, but \"3.0\" stands outside "
        "them and is not read"},
+      {"DecimalComma", "DEFAULT      1,5\n", "value-outside-columns", "card 1, column 16",
+       "DEFAULT reads 1 from columns 9-15, but \"5\" stands outside them and is not read"},
       {"FixedFlagsBesideTheirColumns", "FIXED 1 1 1\n", "value-outside-columns", "card 1, column 7",
        "FIXED reads its flags from columns 11-70, but \"1\" stands outside them"},
       {"RamTablesWithAValue", "RAM TABLES 0\n", "value-outside-columns", "card 1, column 12",
@@ -160,6 +162,7 @@ TEST(DeckWarning, NoneForDecksThatReadAsTheyLook) {
       // Text that holds no number, where the card reads nothing.
       "DEFAULT      2.0   the later card wins\nRAM TABLES  yes\n",
       "DEFAULT\t1.5\n",  // the tab is column 8: 1.5 stands in columns 9-11
+      "SCALE          3{x\nDEFAULTS0.0001\nNBHDSWx      2.5\n",  // no number outside
       "FIXED      1 0 1 0 0 2-1 9\n",
       "     300    -500 1.5E3      2.\n",
       "\n\n\n     750{" + kMarker + "\n\n",  // list 31 from the fourth card alone

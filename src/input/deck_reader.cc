@@ -122,6 +122,8 @@ class DeckReader {
     }
   }
 
+  // A number in the columns that a keyword card, which read `read`, does
+  // not read.
   void checkUnreadColumns(const std::string& card, CardKind kind, double read = 0.0) {
     if (auto outside = numberOutsideColumns(card, cards_.lineNumber(), keywordOf(kind), read))
       warn(std::move(*outside));

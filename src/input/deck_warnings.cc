@@ -35,39 +35,45 @@ std::string shownValue(double value) {
   return {text.data(), result.ptr};
 }
 
-// What a keyword card that reads `read` says about `word`, which stands
-// at [begin, end) of `image`, outside the columns the card reads.
+// A character that can belong to a number as a field reads it.
+bool numberCharacter(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) != 0 ||
+         std::string_view(".+-EeDd").find(c) != std::string_view::npos;
+}
+
+// What a keyword card that read `read` from `region` (the columns its
+// fields were read from, commas included) says about `number`, which
+// stands at [begin, end) of `image`, outside them.
 std::string outsideMessage(std::string_view image, const Keyword& keyword, double read,
-                           std::size_t begin, std::size_t end) {
+                           CardFields::Span region, std::size_t begin, std::size_t end) {
   const FieldColumns reads = keyword.reads;
   const std::string name(keywordName(keyword.kind));
-  const std::string_view word = image.substr(begin, end - begin);
-  const std::string quoted = "\"" + printableField(word) + "\"";
+  const std::string_view number = image.substr(begin, end - begin);
+  const std::string quoted = "\"" + printableText(number) + "\"";
   if (reads.count == 0)
     return name + " reads nothing after its keyword: " + quoted + " is not read";
+  const std::string readColumns = columnRange(region.begin + 1, region.end);
   const std::string columns =
       columnRange(static_cast<std::size_t>(reads.first), static_cast<std::size_t>(reads.last()));
   if (reads.count > 1) {
-    return name + " reads its flags from columns " + columns + ", but " + quoted +
+    return name + " reads its flags from columns " + readColumns + ", but " + quoted +
            " stands outside them: each flag goes in " + std::to_string(reads.width) +
            " columns of " + columns;
   }
-  std::string message = name + " reads " + shownValue(read) + " from columns " + columns +
+  std::string message = name + " reads " + shownValue(read) + " from columns " + readColumns +
                         ", but " + quoted + " stands outside them";
-  // Whether the value columns hold nothing but part of the word: then the
-  // word is the value that was meant.
-  const auto valueBegin = static_cast<std::size_t>(reads.first - 1);
-  const auto valueEnd = std::min(static_cast<std::size_t>(reads.last()), image.size());
-  bool onlyThisWord = true;
-  for (std::size_t c = valueBegin; c < valueEnd; ++c) {
-    if ((c < begin || c >= end) && image[c] != ' ') onlyThisWord = false;
+  // Whether the value columns hold nothing but part of the number: then
+  // the number is the value that was meant.
+  bool onlyThisNumber = true;
+  for (std::size_t c = region.begin; c < region.end; ++c) {
+    if ((c < begin || c >= end) && image[c] != ' ') onlyThisNumber = false;
   }
-  if (read != 0.0 && !onlyThisWord) return message + " and is not read";
+  if (read != 0.0 && !onlyThisNumber) return message + " and is not read";
   message += ": the value goes in columns " + columns;
-  if (word.size() <= static_cast<std::size_t>(reads.width)) {
+  if (number.size() <= static_cast<std::size_t>(reads.width)) {
     std::string meant(keyword.text);
-    meant.resize(static_cast<std::size_t>(reads.last()) - word.size(), ' ');
-    message += " (\"" + printableText(meant) + printableText(word) + "\")";
+    meant.resize(static_cast<std::size_t>(reads.last()) - number.size(), ' ');
+    message += " (\"" + printableText(meant) + printableText(number) + "\")";
   }
   return message;
 }
@@ -122,18 +128,27 @@ Warning acrossEdges(std::string_view image, long card, std::size_t first, std::s
 
 std::optional<Warning> numberOutsideColumns(std::string_view image, long card,
                                             const Keyword& keyword, double read) {
-  const auto readBegin = static_cast<std::size_t>(keyword.reads.first - 1);
-  const auto readEnd = static_cast<std::size_t>(std::max(keyword.reads.last(), 0));
-  // The words after the keyword: the first with a digit that does not lie
-  // within the columns the card reads.
+  // The columns the fields were read from: a comma ends a field early.
+  CardFields::Span region{0, 0};
+  if (keyword.reads.count > 0) {
+    const CardFields fields(image, card);
+    region = {fields.span(keyword.reads, 0).begin,
+              fields.span(keyword.reads, keyword.reads.count - 1).end};
+  }
+  // The numbers after the keyword: the first that does not lie within
+  // those columns.
   std::size_t begin = keyword.text.size();
   while (begin < image.size()) {
-    begin = image.find_first_not_of(" \t", begin);
-    if (begin == std::string_view::npos) break;
-    const std::size_t end = std::min(image.find_first_of(" \t", begin), image.size());
-    if ((begin < readBegin || end > readEnd) && hasDigit(image.substr(begin, end - begin))) {
+    if (!numberCharacter(image[begin])) {
+      ++begin;
+      continue;
+    }
+    std::size_t end = begin;
+    while (end < image.size() && numberCharacter(image[end])) ++end;
+    if ((begin < region.begin || end > region.end) && hasDigit(image.substr(begin, end - begin))) {
       return Warning{Warning::Kind::ValueOutsideColumns, card, static_cast<int>(begin) + 1,
-                     static_cast<int>(end), outsideMessage(image, keyword, read, begin, end)};
+                     static_cast<int>(end),
+                     outsideMessage(image, keyword, read, region, begin, end)};
     }
     begin = end;
   }
