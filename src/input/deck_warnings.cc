@@ -22,9 +22,10 @@ std::optional<std::pair<int, int>> textColumns(std::string_view image) {
   return std::pair{static_cast<int>(first) + 1, static_cast<int>(image.find_last_not_of(' ')) + 1};
 }
 
-// "A-B" for columns A to B.
-std::string columnRange(std::size_t first, std::size_t last) {
-  return std::to_string(first) + "-" + std::to_string(last);
+// "columns A-B" for columns A to B, "column A" for one.
+std::string columnsText(std::size_t first, std::size_t last) {
+  if (first == last) return "column " + std::to_string(first);
+  return "columns " + std::to_string(first) + "-" + std::to_string(last);
 }
 
 // A value read, as short as it reads back: 5, 0.5, 25, 1e+30.
@@ -52,16 +53,17 @@ std::string outsideMessage(std::string_view image, const Keyword& keyword, doubl
   const std::string quoted = "\"" + printableText(number) + "\"";
   if (reads.count == 0)
     return name + " reads nothing after its keyword: " + quoted + " is not read";
-  const std::string readColumns = columnRange(region.begin + 1, region.end);
+  const std::string readColumns = columnsText(region.begin + 1, region.end);
+  const std::string outside =
+      quoted + (region.end - region.begin == 1 ? " stands outside it" : " stands outside them");
   const std::string columns =
-      columnRange(static_cast<std::size_t>(reads.first), static_cast<std::size_t>(reads.last()));
+      columnsText(static_cast<std::size_t>(reads.first), static_cast<std::size_t>(reads.last()));
   if (reads.count > 1) {
-    return name + " reads its flags from columns " + readColumns + ", but " + quoted +
-           " stands outside them: each flag goes in " + std::to_string(reads.width) +
-           " columns of " + columns;
+    return name + " reads its flags from " + readColumns + ", but " + outside +
+           ": each flag goes in " + std::to_string(reads.width) + " of " + columns;
   }
-  std::string message = name + " reads " + shownValue(read) + " from columns " + readColumns +
-                        ", but " + quoted + " stands outside them";
+  std::string message =
+      name + " reads " + shownValue(read) + " from " + readColumns + ", but " + outside;
   // Whether the value columns hold nothing but part of the number: then
   // the number is the value that was meant.
   bool onlyThisNumber = true;
@@ -69,7 +71,7 @@ std::string outsideMessage(std::string_view image, const Keyword& keyword, doubl
     if ((c < begin || c >= end) && image[c] != ' ') onlyThisNumber = false;
   }
   if (read != 0.0 && !onlyThisNumber) return message + " and is not read";
-  message += ": the value goes in columns " + columns;
+  message += ": the value goes in " + columns;
   if (number.size() <= static_cast<std::size_t>(reads.width)) {
     std::string meant(keyword.text);
     meant.resize(static_cast<std::size_t>(reads.last()) - number.size(), ' ');
@@ -109,8 +111,8 @@ Warning acrossEdges(std::string_view image, long card, std::size_t first, std::s
     const std::size_t begin = std::max(span.begin, first);
     const std::size_t end = std::min(span.end, last);
     if (begin >= end) continue;
-    parts.push_back("\"" + printableText(image.substr(begin, end - begin)) + "\" in columns " +
-                    columnRange(span.begin + 1, span.end));
+    parts.push_back("\"" + printableText(image.substr(begin, end - begin)) + "\" in " +
+                    columnsText(span.begin + 1, span.end));
   }
   std::string read;
   for (std::size_t i = 0; i < parts.size(); ++i) {
