@@ -27,6 +27,8 @@ struct WarnedDeck {
   std::string meaning;  // a part of the message
 };
 
+const std::string kMarker = "Optional card for Lists 31, etc.";
+
 std::vector<WarnedDeck> warnedDecks() {
   const std::string offsets = "\n\n\n   90000\n";  // three list-size cards, then the offsets
   return {
@@ -38,10 +40,52 @@ std::vector<WarnedDeck> warnedDecks() {
        "NBHDSW reads 0"},
       {"DefaultTooFarRight", "DEFAULT          1.5\n", "value-outside-columns",
        "card 1, columns 18-20", "(\"DEFAULT      1.5\")"},
+      // Whatever the value columns then read.
+      {"ScaleReadsItsLastDigit", "SCALE 1.5\n", "value-outside-columns", "card 1, columns 7-9",
+       "SCALE reads 5 from columns 9-16, but \"1.5\" stands outside them"},
+      {"ScaleReadsTwentyFive", "SCALE 1.25\n", "value-outside-columns", "card 1, columns 7-10",
+       "SCALE reads 25 from"},
+      {"ScaleReadsAHalf", "SCALE 12.5\n", "value-outside-columns", "card 1, columns 7-10",
+       "SCALE reads 0.5 from"},
+      {"NbhdswReadsFive", "NBHDSW 25.0\n", "value-outside-columns", "card 1, columns 8-11",
+       "NBHDSW reads 5 from columns 9-16, but \"25.0\" stands outside them: the value goes in "
+       "columns 9-16 (\"NBHDSW      25.0\")"},
+      {"CardsReadsThirtyFour", "CARDS 1234\n", "value-outside-columns", "card 1, columns 7-10",
+       "CARDS reads 34 from"},
+      {"CardsTooWide", "CARDS   2147483647\n", "value-outside-columns", "card 1, columns 9-18",
+       "CARDS reads 21474836 from columns 9-16, but \"2147483647\" stands outside them: the "
+       "value goes in columns 9-16"},
+      {"NumberAfterTheValue", "DEFAULT      2.0   3.0\n", "value-outside-columns",
+       "card 1, columns 20-22",
+       "DEFAULT reads 2 from columns 9-16, but \"3.0\" stands outside "
+       "them and is not read"},
+      {"DecimalComma", "DEFAULT      1,5\n", "value-outside-columns", "card 1, column 16",
+       "DEFAULT reads 1 from columns 9-15, but \"5\" stands outside them and is not read"},
+      {"FixedFlagsBesideTheirColumns", "FIXED 1 1 1\n", "value-outside-columns", "card 1, column 7",
+       "FIXED reads its flags from columns 11-70, but \"1\" stands outside them"},
+      {"RamTablesWithAValue", "RAM TABLES 0\n", "value-outside-columns", "card 1, column 12",
+       "RAM TABLES reads nothing after its keyword: \"0\" is not read"},
       {"BlanksInsideAField", "     300 400 500\n", "blanks-in-number", "card 1, columns 9-16",
        "the blanks inside \"400 500\" are ignored: it reads as 400500"},
       {"BlanksInsideAValue", "ROUND UP   40 96\n", "blanks-in-number", "card 1, columns 9-16",
        "it reads as 4096"},
+      // Blanks inside a field say it all, though its number runs on.
+      {"BlanksAndAnEdge", "  1234567 89\n", "blanks-in-number", "card 1, columns 9-16",
+       "the blanks inside \"7 89\" are ignored"},
+      {"NumberAcrossAnEdge", "  123456789\n", "across-field-edge", "card 1, columns 3-11",
+       "\"123456789\" runs across 2 fields: it is read as \"123456\" in columns 1-8 and \"789\" "
+       "in columns 9-16; each number goes within the 8 columns of its own field"},
+      {"NumberAcrossTwoEdges", "\n  12345678901234567\n", "across-field-edge",
+       "card 2, columns 3-19", "in columns 1-8, \"78901234\" in columns 9-16 and \"567\" in"},
+      {"ExponentAcrossAnEdge", "     2.5E3\n", "across-field-edge", "card 1, columns 6-10",
+       "it is read as \"2.5\" in columns 1-8 and \"E3\" in columns 9-16"},
+      {"AfterAComma", "   1,  123456789\n", "across-field-edge", "card 1, columns 8-16",
+       "\"123456\" in columns 6-13 and \"789\" in columns 14-21"},
+      {"OffsetAcrossAnEdge", offsets.substr(0, 3) + "      1234567\n", "across-field-edge",
+       "card 4, columns 7-13", "\"12\" in columns 1-8 and \"34567\" in columns 9-16"},
+      {"FixedFlagAcrossAnEdge", "FIXED      11 1\n", "across-field-edge", "card 1, columns 12-13",
+       "it is read as \"1\" in columns 11-12 and \"1\" in columns 13-14; each number goes "
+       "within the 2 columns"},
       {"DefaultAfterTheEnd", offsets + "DEFAULT  2.0\n", "after-deck-end", "card 5, columns 1-12",
        "the deck ended with the supplemental-offsets card (card 4): this card is not read"},
       {"RamTablesAfterTheEnd", offsets + "\nRAM TABLES\nC note\n", "after-deck-end",
@@ -50,8 +94,17 @@ std::vector<WarnedDeck> warnedDecks() {
        "card 3, columns 1-5", "another SCALE card: it overrides the one on card 1"},
       {"RamTablesGivenAgain", "RAM TABLES\nRAM TABLES\n", "given-again", "card 2, columns 1-10",
        "the one on card 1"},
-      {"PastColumn80", "C " + std::string(78, '-') + "  tail\n", "past-column-80",
+      {"CardsGivenAgain", "CARDS        500\nCARDS        600\n", "given-again",
+       "card 2, columns 1-5", "a second CARDS card"},
+      {"CardsThenTheFourthCard", "CARDS        500\n\n\n\n     750{" + kMarker + "\n",
+       "list-given-twice", "card 5, columns 1-8",
+       "list 31 is given by two cards: this one overrides card 1 (CARDS)"},
+      {"FourthCardThenCards", "\n\n\n{" + kMarker + "\nCARDS        500\n", "list-given-twice",
+       "card 5, columns 9-16", "this one overrides card 4 (4th list-size card)"},
+      {"PastColumn80", "RAM TABLES" + std::string(72, ' ') + "tail\n", "past-column-80",
        "card 1, columns 83-86", "text past column 80 is not read: \"tail\""},
+      {"BlankCardPastColumn80", "BLANK" + std::string(77, ' ') + "{ tail\n", "past-column-80",
+       "card 1, columns 83-88", "\"{ tail\""},
       {"NegativeNbhdsw", "DEFAULT  0\nNBHDSW  -99999\n", "negative-size", "card 2, columns 9-16",
        "2 arrays are declared with a negative dimension (the lowest: row 95 NBHDSW, -99999, "
        "list 56) and LTLABL is -99543"},
@@ -109,6 +162,18 @@ TEST(DeckWarning, NoneForDecksThatReadAsTheyLook) {
       "     300,400,500\n",  // commas end the fields
       "\n\n\n   90000\n\n\n",
       "C " + std::string(78, '-') + "     \n",  // blanks past column 80
+      // Text past column 80 in a comment, of a C card or after a {.
+      "C " + std::string(78, '-') + "  tail\n",
+      "C" + std::string(79, ' ') + "tail\n",
+      "     100{" + std::string(75, '-') + " tail\n",
+      "\n\n\n" + std::string(79, ' ') + "{ tail\n",  // a { in column 80
+      // Text that holds no number, where the card reads nothing.
+      "DEFAULT      2.0   the later card wins\nRAM TABLES  yes\n",
+      "DEFAULT\t1.5\n",  // the tab is column 8: 1.5 stands in columns 9-11
+      "SCALE          3{x\nDEFAULTS0.0001\nNBHDSWx      2.5\n",  // no number outside
+      "FIXED      1 0 1 0 0 2-1 9\n",
+      "     300    -500 1.5E3      2.\n",
+      "\n\n\n     750{" + kMarker + "\n\n",  // list 31 from the fourth card alone
       testing::readTestData("../examples/typical.deck"),
   };
   for (const std::string& deck : decks) {

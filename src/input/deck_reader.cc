@@ -33,6 +33,15 @@ constexpr int kFourthCard = 31;
 constexpr int kOffsetsCard = 41;
 constexpr int kDeckEnd = 51;
 
+// Whether the text of `image` past column 80 belongs to a comment: a
+// comment card's, or a list-size card's { comment, which runs to the end
+// of the line.
+bool commentRunsPastColumn80(std::string_view image) {
+  const CardKind kind = classifyCard(image);
+  return kind == CardKind::Comment ||
+         (kind == CardKind::ListSize && image.find('{') != std::string_view::npos);
+}
+
 enum class Next { ReadCard, DispatchAgain, EndDeck };
 
 class DeckReader {
@@ -42,7 +51,7 @@ class DeckReader {
   DeckSettings run() {
     std::string card;
     while (cards_.next(card)) {
-      if (cards_.beyondCard().first != 0)
+      if (cards_.beyondCard().first != 0 && !commentRunsPastColumn80(card))
         warn(pastColumn80(cards_.lineNumber(), cards_.beyondCard()));
       Next next = dispatch(card);
       if (next == Next::DispatchAgain) next = dispatch(card);
@@ -63,6 +72,9 @@ class DeckReader {
   }
 
   void warn(Warning warning) { settings_.warnings.push_back(std::move(warning)); }
+  void warn(Warnings warnings) {
+    for (Warning& warning : warnings) warn(std::move(warning));
+  }
 
   // The cards after the one that ends the deck are not read: the first
   // with text is worth a warning, unless the deck comes from a terminal,
@@ -104,21 +116,30 @@ class DeckReader {
     seen_[index] = cards_.lineNumber();
   }
 
-  static const Keyword& keywordOf(CardKind kind) {
-    return *std::find_if(kKeywords.begin(), kKeywords.end(),
-                         [kind](const Keyword& k) { return k.kind == kind; });
-  }
-
-  // The value field of a keyword card: blanks inside it, or a value
-  // beside it while it reads 0.
+  // The value field of a keyword card that read `read`: blanks inside it,
+  // or else a number in the columns the card does not read.
   void checkValueField(const std::string& card, const CardFields& fields, CardKind kind,
-                       bool readZero) {
+                       double read) {
     if (auto warning = blanksInField(card, cards_.lineNumber(), fields.span(kValueField, 0))) {
       warn(std::move(*warning));
-    } else if (auto outside =
-                   valueOutsideColumns(card, cards_.lineNumber(), keywordOf(kind), readZero)) {
-      warn(std::move(*outside));
+    } else {
+      checkUnreadColumns(card, kind, read);
     }
+  }
+
+  // A number in the columns that a keyword card, which read `read`, does
+  // not read.
+  void checkUnreadColumns(const std::string& card, CardKind kind, double read = 0.0) {
+    if (auto outside = numberOutsideColumns(card, cards_.lineNumber(), keywordOf(kind), read))
+      warn(std::move(*outside));
+  }
+
+  // List 31 set by this card, `what`, from `read`, after a card of the
+  // other kind set it: this one wins.
+  void checkCardLimitList(std::string_view what, CardFields::Span read) {
+    const CardOrigin& earlier = settings_.LSTNEW(kCardLimitList).origin;
+    if (earlier.card != 0 && earlier.what != what)
+      warn(listGivenTwice(cards_.lineNumber(), read, kCardLimitList, earlier.card, earlier.what));
   }
 
   Next dispatch(const std::string& card) {
@@ -131,13 +152,13 @@ class DeckReader {
         break;
       case CardKind::DefaultMultiplier:
         settings_.DEFMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
-        checkValueField(card, fields, kind, settings_.DEFMUL == 0.0);
+        checkValueField(card, fields, kind, settings_.DEFMUL);
         echo(kind, {settings_.DEFMUL.value, card});
         break;
       case CardKind::FinalMultiplier:
         settings_.KSCALE = 1;
         settings_.FINMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
-        checkValueField(card, fields, kind, settings_.FINMUL == 0.0);
+        checkValueField(card, fields, kind, settings_.FINMUL);
         echo(kind, {settings_.FINMUL.value, card});
         break;
       case CardKind::FixedLists: {
@@ -147,26 +168,30 @@ class DeckReader {
           settings_.LSTFIX(k) = {flags[k - 1], fieldOrigin(fields, keywordName(kind), kFixedFlags,
                                                            k - 1, flags[k - 1])};
         }
+        checkUnreadColumns(card, kind);
+        warn(fieldWarnings(card, cards_.lineNumber(), fields, kFixedFlags, flags.size()));
         break;
       }
       case CardKind::CardLimit: {
         auto limit = readValue<std::int32_t>(fields);
-        checkValueField(card, fields, kind, limit == 0);
+        checkValueField(card, fields, kind, limit);
+        checkCardLimitList(keywordName(kind), fields.span(kValueField, 0));
         echo(kind, {limit, card});
         settings_.LSTNEW(kCardLimitList) = {limit, valueOrigin(fields, kind, limit)};
         break;
       }
       case CardKind::List6Scale:
         settings_.SCALE6 = {readValue<double>(fields), valueOrigin(fields, kind)};
-        checkValueField(card, fields, kind, settings_.SCALE6 == 0.0);
+        checkValueField(card, fields, kind, settings_.SCALE6);
         echo(kind, {settings_.SCALE6.value, card});
         break;
       case CardKind::RamTables:
         settings_.KRAMTB = {1, {.card = cards_.lineNumber(), .what = keywordName(kind)}};
+        checkUnreadColumns(card, kind);
         break;
       case CardKind::Quantum: {
         auto quantum = readValue<std::int32_t>(fields);
-        checkValueField(card, fields, kind, quantum == 0);
+        checkValueField(card, fields, kind, quantum);
         settings_.NQUANT = {quantum < 1 ? kLargestQuantum : quantum,
                             valueOrigin(fields, kind, quantum)};
         echo(kind, {settings_.NQUANT.value, card});
@@ -248,10 +273,9 @@ class DeckReader {
       fields.readIntegers(kListFields, std::span(values).first(count));
     }
     const std::size_t readFields = LFIRST_ == kOffsetsCard && !readAsReals ? 7 : 10;
-    for (std::size_t i = 0; i < readFields; ++i) {
-      if (auto warning = blanksInField(image, cards_.lineNumber(), fields.span(kListFields, i)))
-        warn(std::move(*warning));
-    }
+    warn(fieldWarnings(image, cards_.lineNumber(), fields, kListFields, readFields));
+    if (LFIRST_ == kFourthCard)
+      checkCardLimitList(listCard(LFIRST_).name, fields.span(kListFields, 0));
 
     auto origin = [&](std::size_t i) {
       CardOrigin read = fieldOrigin(fields, listCard(LFIRST_).name, kListFields, i, values[i]);

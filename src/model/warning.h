@@ -12,11 +12,13 @@ namespace sizgen {
 
 struct Warning {
   enum class Kind {
-    ValueOutsideColumns,  // a keyword card's value columns read 0, its number stands beside them
+    ValueOutsideColumns,  // a number in columns a keyword card does not read
     BlanksInNumber,       // blanks between the digits of a field, which are ignored
+    AcrossFieldEdge,      // a number across the edge of two fields, read as two
     AfterDeckEnd,         // cards after the supplemental-offsets card, which ends the deck
     GivenAgain,           // a keyword card given again: the earlier one is overridden
-    PastColumn80,         // text past column 80, which is not read
+    ListGivenTwice,       // list 31 given by the CARDS card and the fourth list-size card
+    PastColumn80,         // text past column 80, outside a comment, which is not read
     NegativeSize,         // a negative declared dimension or LTLABL
   };
   Kind kind;
@@ -33,10 +35,14 @@ constexpr std::string_view warningKindName(Warning::Kind kind) {
       return "value-outside-columns";
     case Warning::Kind::BlanksInNumber:
       return "blanks-in-number";
+    case Warning::Kind::AcrossFieldEdge:
+      return "across-field-edge";
     case Warning::Kind::AfterDeckEnd:
       return "after-deck-end";
     case Warning::Kind::GivenAgain:
       return "given-again";
+    case Warning::Kind::ListGivenTwice:
+      return "list-given-twice";
     case Warning::Kind::PastColumn80:
       return "past-column-80";
     case Warning::Kind::NegativeSize:
