@@ -176,8 +176,4 @@ void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& h
   }
 }
 
-bool finalSizesShown(const DeckSettings& settings) {
-  return settings.KSCALE != 0 || settings.DEFMUL != 1.0;
-}
-
 }  // namespace sizgen

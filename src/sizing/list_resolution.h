@@ -91,10 +91,6 @@ void adjustLists(ListSizes& LSTNEW);
 void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history);
 void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW);
 
-// Whether the listing shows the "Final List Sizes": when a multiplier is
-// in force.
-bool finalSizesShown(const DeckSettings& settings);
-
 // Every function here throws sizgen::Error when a size it stores does not
 // fit 32 bits.
 
