@@ -11,7 +11,6 @@
 #include "input/card_reader.h"
 #include "input/deck_reader.h"
 #include "model/run_plan.h"
-#include "sizing/list_resolution.h"
 #include "sizing/run_planning.h"
 
 namespace sizgen {
@@ -37,14 +36,13 @@ void runSizgen(const RunIo& io) {
   const DeckSettings settings = readDeck(cards, listing);
   printWarnings(io.warnings, settings.warnings);
 
-  // Resolve the list sizes and plan the whole run: a size out of range
-  // stops it before anything is generated.
-  ListHistory history;
-  ListSizes lists = resolveCardLists(settings, history);
+  // Plan the whole run, the listing showing the lists between the steps:
+  // a size out of range stops it before anything is generated.
+  Planner planner(settings);
+  planner.resolveCards();
   writeRuleLine(listing);
-  lists = settleLists(settings, lists, history);
-  writeFinalListSizes(listing, settings, lists);
-  const RunPlan plan = planRun(settings, lists, std::move(history));
+  writeFinalListSizes(listing, settings, planner.settleLists());
+  const RunPlan plan = planner.finish();
   printWarnings(io.warnings, plan.warnings);
 
   // Generate newmods.for, dimdef.for and debug.lis, then replace the files
