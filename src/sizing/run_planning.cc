@@ -62,7 +62,7 @@ RunPlan planRun(const DeckSettings& settings) {
 }
 
 RunPlan planSettledLists(const DeckSettings& settings, const ListSizes& settled,
-                         ListHistory history) {
+                         ListHistory&& history) {
   RunPlan plan;
   plan.settings = settings;
   plan.resolved = settled;

@@ -47,6 +47,6 @@ RunPlan planRun(const DeckSettings& settings);
 // group.  `history` holds the steps that led to `settled`; the plan's
 // history adds those taken here.
 RunPlan planSettledLists(const DeckSettings& settings, const ListSizes& settled,
-                         ListHistory history);
+                         ListHistory&& history);
 
 }  // namespace sizgen
