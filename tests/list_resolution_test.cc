@@ -165,7 +165,8 @@ TEST(ListResolution, AdjustmentsOnly) {
   ListSizes LSTNEW;
   for (std::size_t k = 1; k <= 30; ++k) LSTNEW(k) = 101;
   LSTNEW(15) = 100;
-  adjustLists(LSTNEW);
+  ListHistory history;
+  adjustLists(DeckSettings{}, LSTNEW, history);
   EXPECT_EQ(LSTNEW(1), 104);  // 101 + 2 = 103, odd
   EXPECT_EQ(LSTNEW(7), 102);
   EXPECT_EQ(LSTNEW(15), 100);
@@ -177,7 +178,7 @@ TEST(ListResolution, AdjustmentsOnly) {
   even(1) = 250;
   even(19) = 24;
   even(26) = 11;
-  adjustLists(even);
+  adjustLists(DeckSettings{}, even, history);
   EXPECT_EQ(even(1), 252);
   EXPECT_EQ(even(19), 24);
   EXPECT_EQ(even(26), 11);
@@ -412,7 +413,8 @@ TEST(ListResolution, OverflowingAdjustments) {
   auto adjusting = [](std::size_t k, std::int32_t size) {
     ListSizes LSTNEW = resolved(DeckSettings{});
     LSTNEW(k) = size;
-    return errorOf([&] { adjustLists(LSTNEW); });
+    ListHistory history;
+    return errorOf([&] { adjustLists(DeckSettings{}, LSTNEW, history); });
   };
   EXPECT_EQ(adjusting(1, kMax - 1), "list 1 (L1 + 2) is out of the 32-bit range");
   EXPECT_EQ(adjusting(1, kMax - 2), "list 1 (L1 + 1) is out of the 32-bit range");
@@ -433,7 +435,8 @@ TEST(ListResolution, OverflowingDerivedLists) {
     DeckSettings settings;
     settings.SCALE6 = SCALE6;
     LSTNEW(k) = size;
-    return errorOf([&] { deriveLists(settings, LSTNEW); });
+    ListHistory history;
+    return errorOf([&] { deriveLists(settings, LSTNEW, history); });
   };
   // L24 = 3: L1 x L24 out of range from L1 = 715827883 on.
   EXPECT_EQ(deriving(1, 715827882), "(no error)");
@@ -458,14 +461,15 @@ TEST(ListResolution, DerivedListsWithWideIntermediates) {
   LSTNEW(24) = 46341;
   LSTNEW(25) = kMax;  // 3 x L25 is above 2**32
   LSTNEW(11) = 429496729;
-  deriveLists(settings, LSTNEW);
+  ListHistory history;
+  deriveLists(settings, LSTNEW, history);
   EXPECT_EQ(LSTNEW(57), 2147441940);
   EXPECT_EQ(LSTNEW(53), 75 + 57521883);
   EXPECT_EQ(LSTNEW(70), kMax);
   // With L6 = 1 list 56 is SCALE6 truncated, as low as -2**31.
   settings.SCALE6 = -2147483648.5;
   LSTNEW(6) = 1;
-  deriveLists(settings, LSTNEW);
+  deriveLists(settings, LSTNEW, history);
   EXPECT_EQ(LSTNEW(56), kMin);
 }
 

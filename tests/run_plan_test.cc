@@ -6,13 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "base/error.h"
 #include "base/sink.h"
+#include "model/list_history.h"
 #include "model/run_plan.h"
 #include "support/cards.h"
 #include "support/test_support.h"
@@ -80,6 +83,46 @@ TEST(RunPlan, PairsOfEachChainBlockInOrderOfFirstUse) {
   EXPECT_EQ(plan.groups[5].pairs[1].size, 52);
   EXPECT_EQ(plan.groups[1].pairs[2].size, 70000);  // list 99, written as 0
   EXPECT_EQ(plan.groups[1].pairs[2].dimdefList, 0);
+}
+
+// Whether `steps` are one step of each rule of `Rules`, in that order.
+template <class... Rules>
+bool stepsOf(const std::vector<ListStep>& steps) {
+  std::size_t n = 0;
+  return steps.size() == sizeof...(Rules) &&
+         (std::holds_alternative<Rules>(steps[n++].rule) && ...);
+}
+
+TEST(Planner, EachStepShowsItsListsAndThePlanHoldsEveryStep) {
+  DeckSettings settings;
+  settings.KSCALE = 1;
+  settings.FINMUL = 2.0;
+  Planner planner(settings);
+  const ListSizes passed = planner.resolveCards();
+  EXPECT_EQ(passed(1), 500);  // 250 x 2, not yet adjusted
+  EXPECT_EQ(passed(51), 0);   // not yet derived
+  const ListSizes settled = planner.settleLists();
+  EXPECT_EQ(settled(1), 502);
+  EXPECT_EQ(settled(51), 200);  // 2 x L12
+  const RunPlan plan = planner.finish();
+  EXPECT_TRUE(std::ranges::equal(plan.resolved.range(1, 99), settled.range(1, 99)));
+  using namespace step;
+  EXPECT_TRUE((stepsOf<FromDefault, FinalMultiplier, PlusTwo>(plan.history(1))));
+  EXPECT_TRUE((stepsOf<Derived, PlotList, SquareRootRule>(plan.history(71))));
+  EXPECT_TRUE(stepsOf<FirstOffset>(plan.history(99)));
+}
+
+TEST(Planner, AStepOutOfOrderIsAFaultOfTheProgram) {
+  const DeckSettings settings;
+  Planner early(settings);
+  EXPECT_THROW(early.settleLists(), InternalError);
+  EXPECT_THROW(early.finish(), InternalError);
+  Planner twice(settings);
+  twice.resolveCards();
+  EXPECT_THROW(twice.resolveCards(), InternalError);
+  twice.settleLists();
+  twice.finish();
+  EXPECT_THROW(twice.finish(), InternalError);
 }
 
 TEST(RunPlan, ASizeOutOfRangeStopsTheRunBeforeAnyFileIsWritten) {

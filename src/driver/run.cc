@@ -1,36 +1,19 @@
 #include "driver/run.h"
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <utility>
 
 #include "driver/distinct_outputs.h"
-#include "driver/listing.h"
 #include "driver/warning_lines.h"
 #include "emit/generated_files.h"
+#include "emit/listing.h"
 #include "input/card_reader.h"
 #include "input/deck_reader.h"
-#include "model/catalog.h"
 #include "model/run_plan.h"
-#include "sizing/list_resolution.h"
 #include "sizing/run_planning.h"
 
 namespace sizgen {
-namespace {
-
-// The number of type codes listed: rows 178 to 180 are not.
-constexpr std::size_t kListedTypeCodes = 177;
-
-// KBLTYP: the implicit type code of every catalogue row.
-std::array<std::int32_t, kCatalogRows> implicitTypeCodes() {
-  std::array<std::int32_t, kCatalogRows> KBLTYP{};
-  for (int i = 1; i <= kCatalogRows; ++i)
-    KBLTYP[static_cast<std::size_t>(i - 1)] = implicitTypeCode(catalogRow(i));
-  return KBLTYP;
-}
-
-}  // namespace
 
 void runSizgen(const RunIo& io) {
   using Use = OutputFiles::Use;
@@ -46,23 +29,20 @@ void runSizgen(const RunIo& io) {
        {std::pair{"newmods.for", Use::Written}, std::pair{"dimdef.for", Use::Written},
         std::pair{"dum.bin", Use::NeverWritten}, std::pair{"debug.lis", Use::Written}})
     outputs.add(name, io.files.prepare(name, use));
-  const auto KBLTYP = implicitTypeCodes();
-  writeTypeCodes(listing, std::span(KBLTYP).first(kListedTypeCodes));
-  writeRuler(listing);
+  writeListingHead(listing);
 
   // Read the deck: cards record values and echo themselves.
   CardReader cards(io.deck, io.deckName);
   const DeckSettings settings = readDeck(cards, listing);
   printWarnings(io.warnings, settings.warnings);
 
-  // Resolve the list sizes and plan the whole run: a size out of range
-  // stops it before anything is generated.
-  ListHistory history;
-  ListSizes lists = resolveCardLists(settings, history);
+  // Plan the whole run, the listing showing the lists between the steps:
+  // a size out of range stops it before anything is generated.
+  Planner planner(settings);
+  planner.resolveCards();
   writeRuleLine(listing);
-  lists = settleLists(settings, lists, history);
-  if (finalSizesShown(settings)) writeFinalListSizes(listing, lists);
-  const RunPlan plan = planRun(settings, lists, std::move(history));
+  writeFinalListSizes(listing, settings, planner.settleLists());
+  const RunPlan plan = planner.finish();
   printWarnings(io.warnings, plan.warnings);
 
   // Generate newmods.for, dimdef.for and debug.lis, then replace the files
@@ -80,7 +60,7 @@ void runSizgen(const RunIo& io) {
   io.files.commit(contents);
 
   // The closing line says the files are complete: only after they are.
-  writeClosingLine(listing, plan.LTLABL);
+  writeClosingLine(listing, plan);
   listing.flush();
 }
 

@@ -65,4 +65,10 @@ struct DeckSettings {
   Warnings warnings;
 };
 
+// Whether a multiplier is in force, a SCALE card or a DEFAULT multiplier
+// other than 1: the listing then shows the final list sizes.
+inline bool finalSizesShown(const DeckSettings& settings) {
+  return settings.KSCALE != 0 || settings.DEFMUL != 1.0;
+}
+
 }  // namespace sizgen

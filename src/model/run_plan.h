@@ -60,9 +60,7 @@ struct RunPlan {
   std::vector<std::int32_t> firstBlock;
   std::array<PlannedArray, kCatalogRows> arrays;  // row i at index i - 1
   std::array<PlannedGroup, kGroups.size()> groups;
-  // The steps that set each list, in order.  Complete from planRun(settings);
-  // planRun(settings, settled, history) adds its own steps to the history
-  // it is given.
+  // The steps that set each list, in order, as the planning took them.
   ListHistory history;
   // What the planned sizes show that was probably not meant (the deck's
   // own warnings are in `settings`).

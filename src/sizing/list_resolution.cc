@@ -16,21 +16,21 @@ std::string L(std::int32_t n) {
   return "L" + std::to_string(n);
 }
 
-// Adds `increment` to list k, a step of rule `Rule`.  `settings`, when
-// given, say where the list came from if it leaves the range.
+// Adds `increment` to list k, a step of rule `Rule`.  `settings` say
+// where the list came from if it leaves the range.
 template <class Rule>
-void add(ListSizes& LSTNEW, ListHistory& history, std::size_t k, std::int32_t increment,
-         const DeckSettings* settings) {
+void add(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history, std::size_t k,
+         std::int32_t increment) {
   auto describe = [&] {
     return list(k, "L" + std::to_string(k) + " + " + std::to_string(increment));
   };
-  auto where = [&] { return settings ? listSourceText(*settings, history, k) : std::string(); };
+  auto where = [&] { return listSourceText(settings, history, k); };
   storeStep(LSTNEW, history, k, stored(std::int64_t{LSTNEW(k)} + increment, describe, where),
             Rule{increment});
 }
 
-void makeMultipleOf4(ListSizes& LSTNEW, ListHistory& history, const DeckSettings* settings) {
-  if (LSTNEW(15) % 4 != 0) add<step::MultipleOf4>(LSTNEW, history, 15, 2, settings);
+void makeMultipleOf4(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history) {
+  if (LSTNEW(15) % 4 != 0) add<step::MultipleOf4>(settings, LSTNEW, history, 15, 2);
 }
 
 // Raises list k to `minimum` when it is smaller.
@@ -105,30 +105,15 @@ ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history) {
   return LSTNEW;
 }
 
-ListSizes resolveCardLists(const DeckSettings& settings) {
-  ListHistory unused;
-  return resolveCardLists(settings, unused);
-}
-
-void adjustLists(ListSizes& LSTNEW, ListHistory& history, const DeckSettings* settings) {
-  makeMultipleOf4(LSTNEW, history, settings);
-  add<step::PlusTwo>(LSTNEW, history, 1, 2, settings);
+void adjustLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history) {
+  makeMultipleOf4(settings, LSTNEW, history);
+  add<step::PlusTwo>(settings, LSTNEW, history, 1, 2);
   raiseTo(LSTNEW, history, 19, 23);
   raiseTo(LSTNEW, history, 26, 10);
   for (std::size_t k : {1, 7, 15, 16, 27}) {
-    if (LSTNEW(k) % 2 != 0) add<step::MadeEven>(LSTNEW, history, k, 1, settings);
+    if (LSTNEW(k) % 2 != 0) add<step::MadeEven>(settings, LSTNEW, history, k, 1);
   }
-  makeMultipleOf4(LSTNEW, history, settings);
-}
-
-void adjustLists(ListSizes& LSTNEW) {
-  ListHistory unused;
-  adjustLists(LSTNEW, unused);
-}
-
-void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW) {
-  ListHistory unused;
-  deriveLists(settings, LSTNEW, unused);
+  makeMultipleOf4(settings, LSTNEW, history);
 }
 
 void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history) {
@@ -174,10 +159,6 @@ void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& h
     }
     storeStep(LSTNEW, history, k, value, step::Derived{&formula, a, b, settings.SCALE6});
   }
-}
-
-bool finalSizesShown(const DeckSettings& settings) {
-  return settings.KSCALE != 0 || settings.DEFMUL != 1.0;
 }
 
 }  // namespace sizgen

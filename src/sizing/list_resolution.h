@@ -75,25 +75,22 @@ std::string formulaText(const DerivedFormula& formula);
 std::string formulaText(const DerivedFormula& formula, const std::string& a, const std::string& b,
                         const std::string& scale6);
 
+// The stages of the list sizes, in order; each records every step it
+// takes in `history`, and says where a size came from (the cards of
+// `settings`, followed through `history`) when one leaves the range.
+
 // Resolution pass over lists 1 to NLISTS: a list left at 0 takes its
 // default times DEFMUL; after a SCALE card every list not FIXED is
 // multiplied by FINMUL; no list stays below 1.  Starts from the lists the
-// cards gave.  The forms with a history record each step they take in it.
+// cards gave.
 ListSizes resolveCardLists(const DeckSettings& settings, ListHistory& history);
-ListSizes resolveCardLists(const DeckSettings& settings);
 
 // The fixed adjustments that follow: list 15 a multiple of 4, list 1 two
 // larger, minimums for lists 19 and 26, lists 1, 7, 15, 16 and 27 even.
-void adjustLists(ListSizes& LSTNEW, ListHistory& history, const DeckSettings* settings = nullptr);
-void adjustLists(ListSizes& LSTNEW);
+void adjustLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history);
 
 // Lists 51 to 74, derived from lists 1 to 30 and SCALE6.
 void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW, ListHistory& history);
-void deriveLists(const DeckSettings& settings, ListSizes& LSTNEW);
-
-// Whether the listing shows the "Final List Sizes": when a multiplier is
-// in force.
-bool finalSizesShown(const DeckSettings& settings);
 
 // Every function here throws sizgen::Error when a size it stores does not
 // fit 32 bits.

@@ -69,21 +69,24 @@ std::optional<Lists> listsAt(const DeckSettings& deck, double multiplier) {
   const DeckSettings settings = withMultiplier(deck, multiplier);
   if (resolutionOverflows(settings, multiplier)) return std::nullopt;
   try {
+    Planner planner(settings);
     Lists lists;
-    lists.passed = resolveCardLists(settings);
-    lists.settled = settleLists(settings, lists.passed);
+    lists.passed = planner.resolveCards();
+    lists.settled = planner.settleLists();
     return lists;
   } catch (const Error&) {
     return std::nullopt;
   }
 }
 
-// List 15 after the fixed adjustments, from its resolved size.
-std::optional<std::int32_t> adjustedList15(std::int32_t resolved) {
+// List 15 after the fixed adjustments of the deck's `settings`, from its
+// resolved size.
+std::optional<std::int32_t> adjustedList15(const DeckSettings& settings, std::int32_t resolved) {
   ListSizes lists;
   lists(kAdjustedList) = resolved;
+  ListHistory history;
   try {
-    adjustLists(lists);
+    adjustLists(settings, lists, history);
   } catch (const Error&) {
     return std::nullopt;
   }
@@ -111,7 +114,8 @@ bool resolutionOverflows(const DeckSettings& settings, double multiplier) {
 std::optional<std::array<PlannedArray, kCatalogRows>> resolvedArrays(const DeckSettings& settings,
                                                                      double multiplier) {
   if (resolutionOverflows(settings, multiplier)) return std::nullopt;
-  const ListSizes lists = resolveCardLists(withMultiplier(settings, multiplier));
+  ListHistory history;
+  const ListSizes lists = resolveCardLists(withMultiplier(settings, multiplier), history);
   std::array<PlannedArray, kCatalogRows> arrays{};
   for (int i = 1; i <= kCatalogRows; ++i) {
     const std::int32_t list = generatedListNumber(i);
@@ -134,7 +138,8 @@ std::optional<RunPlan> lowerBoundPlan(const DeckSettings& settings, double lo, d
   const std::int64_t from = a->passed(kAdjustedList);
   const std::int64_t to = b ? b->passed(kAdjustedList) : from + kAdjustmentPeriod - 1;
   for (std::int64_t x = from; x <= std::min(to, from + kAdjustmentPeriod - 1); ++x) {
-    const std::optional<std::int32_t> adjusted = adjustedList15(static_cast<std::int32_t>(x));
+    const std::optional<std::int32_t> adjusted =
+        adjustedList15(settings, static_cast<std::int32_t>(x));
     if (adjusted && *adjusted < low(kAdjustedList)) low(kAdjustedList) = *adjusted;
   }
   if (b) {
@@ -143,7 +148,9 @@ std::optional<RunPlan> lowerBoundPlan(const DeckSettings& settings, double lo, d
     low(kNeighbourList) = std::numeric_limits<std::int32_t>::min();
   }
   try {
-    return planRun(settings, low);
+    // The corner mixes the lists of two multipliers: no deck's history
+    // led to it.
+    return planSettledLists(settings, low, ListHistory{});
   } catch (const Error&) {
     return std::nullopt;  // the low corner overflows, and so does every value
   }

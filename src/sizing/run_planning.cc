@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/error.h"
 #include "model/catalog.h"
 #include "sizing/declaration.h"
 #include "sizing/late_steps.h"
@@ -30,18 +31,38 @@ void planGroup(PlannedGroup& planned, RunPlan& plan) {
 
 }  // namespace
 
-ListSizes settleLists(const DeckSettings& settings, ListSizes passed, ListHistory& history) {
-  adjustLists(passed, history, &settings);
-  deriveLists(settings, passed, history);
-  return passed;
+void Planner::take(Step from, Step to) {
+  if (done_ != from) throw InternalError("a planning step out of order");
+  done_ = to;
 }
 
-ListSizes settleLists(const DeckSettings& settings, const ListSizes& passed) {
-  ListHistory unused;
-  return settleLists(settings, passed, unused);
+const ListSizes& Planner::resolveCards() {
+  take(Step::Start, Step::CardsResolved);
+  lists_ = resolveCardLists(settings_, history_);
+  return lists_;
 }
 
-RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHistory history) {
+const ListSizes& Planner::settleLists() {
+  take(Step::CardsResolved, Step::ListsSettled);
+  adjustLists(settings_, lists_, history_);
+  deriveLists(settings_, lists_, history_);
+  return lists_;
+}
+
+RunPlan Planner::finish() {
+  take(Step::ListsSettled, Step::Finished);
+  return planSettledLists(settings_, lists_, std::move(history_));
+}
+
+RunPlan planRun(const DeckSettings& settings) {
+  Planner planner(settings);
+  planner.resolveCards();
+  planner.settleLists();
+  return planner.finish();
+}
+
+RunPlan planSettledLists(const DeckSettings& settings, const ListSizes& settled,
+                         ListHistory&& history) {
   RunPlan plan;
   plan.settings = settings;
   plan.resolved = settled;
@@ -50,7 +71,7 @@ RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHist
 
   // ROOT10 is totalled and generated with the sizes of the resolution.
   ListSizes LSTNEW = settled;
-  plan.MTOT = storageTotal(LSTNEW, &settings, &history);
+  plan.MTOT = storageTotal(settings, LSTNEW, history);
   plan.groups[0].LSTNEW = LSTNEW;
   planGroup(plan.groups[0], plan);
 
@@ -70,12 +91,6 @@ RunPlan planRun(const DeckSettings& settings, const ListSizes& settled, ListHist
   plan.history = std::move(history);
   if (auto negative = negativeSizeWarning(plan)) plan.warnings.push_back(std::move(*negative));
   return plan;
-}
-
-RunPlan planRun(const DeckSettings& settings) {
-  ListHistory history;
-  const ListSizes settled = settleLists(settings, resolveCardLists(settings, history), history);
-  return planRun(settings, settled, std::move(history));
 }
 
 }  // namespace sizgen

@@ -7,21 +7,8 @@
 
 namespace sizgen {
 
-namespace {
-
-// LTLABL, as adjustedTotal; `where` says where MTOT came from.
-template <class Where>
-std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW, const Where& where) {
-  const std::int64_t L1 = LSTNEW(1);
-  const std::int64_t L7 = LSTNEW(7);
-  const std::int64_t L15 = LSTNEW(15);
-  return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)", where);
-}
-
-}  // namespace
-
-std::int32_t storageTotal(const ListSizes& LSTNEW, const DeckSettings* settings,
-                          const ListHistory* history) {
+std::int32_t storageTotal(const DeckSettings& settings, const ListSizes& LSTNEW,
+                          const ListHistory& history) {
   std::int64_t total = 0;  // at most 110 products of 32-bit sizes: exact in 64 bits
   for (int i = 1; i <= kGroups[0].lastRow; ++i) {
     const CatalogRow& row = catalogRow(i);
@@ -29,13 +16,17 @@ std::int32_t storageTotal(const ListSizes& LSTNEW, const DeckSettings* settings,
     total += std::int64_t{wordsPerElement(effectiveTypeCode(row))} *
              LSTNEW(static_cast<std::size_t>(row.list));
   }
-  return stored(total, "the storage total MTOT", [&] {
-    return settings && history ? totalSourceText(*settings, *history, LSTNEW) : std::string();
-  });
+  return stored(total, "the storage total MTOT",
+                [&] { return totalSourceText(settings, history, LSTNEW); });
 }
 
-std::int32_t adjustedTotal(std::int32_t MTOT, const ListSizes& LSTNEW) {
-  return adjustedTotal(MTOT, LSTNEW, std::string());
+std::int32_t adjustedTotal(std::int32_t MTOT, const DeckSettings& settings, const ListSizes& LSTNEW,
+                           const ListHistory& history) {
+  const std::int64_t L1 = LSTNEW(1);
+  const std::int64_t L7 = LSTNEW(7);
+  const std::int64_t L15 = LSTNEW(15);
+  return stored(MTOT - (L1 + L7) / 2 - (7 * L15) / 4, "LTLABL (MTOT after the modify step)",
+                [&] { return totalSourceText(settings, history, LSTNEW); });
 }
 
 // cppcheck-suppress constParameter ; storeStep stores into both tables
@@ -49,8 +40,7 @@ DebugValues modifyStep(std::int32_t MTOT, const DeckSettings& settings, ListSize
   values.totalBefore = MTOT;
   values.list1 = LSTNEW(1);
   values.list7 = LSTNEW(7);
-  values.totalAfter =
-      adjustedTotal(MTOT, LSTNEW, [&] { return totalSourceText(settings, history, LSTNEW); });
+  values.totalAfter = adjustedTotal(MTOT, settings, LSTNEW, history);
   storeStep(LSTNEW, history, kSupplementalList, supplementalList(settings),
             step::FirstOffset{kSupplementalListOffset}, kNextGroup);
   values.list29Before = LSTNEW(29);

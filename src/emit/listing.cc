@@ -1,19 +1,36 @@
-#include "driver/listing.h"
+#include "emit/listing.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
 
 #include "fortran/formatted_io.h"
+#include "model/catalog.h"
 
 namespace sizgen {
 namespace {
 
 constexpr std::string_view kRuleFormat = "(1X,111(1H-))";
 
-}  // namespace
+// The number of type codes listed: rows 178 to 180 are not.
+constexpr std::size_t kListedTypeCodes = 177;
 
-void writeTypeCodes(Sink& listing, std::span<const std::int32_t> codes) {
+// KBLTYP: the implicit type code of every catalogue row.
+constexpr auto KBLTYP = [] {
+  std::array<std::int32_t, kCatalogRows> codes{};
+  for (int i = 1; i <= kCatalogRows; ++i)
+    codes[static_cast<std::size_t>(i - 1)] = implicitTypeCode(catalogRow(i));
+  return codes;
+}();
+static_assert(kListedTypeCodes <= KBLTYP.size());
+
+void writeTypeCodes(Sink& listing) {
   constexpr std::size_t kCodesPerLine = 20;
-  listing.write(fio::listRecord({" Following are  KBLTYP(1:177):"}));
+  const std::span codes = std::span(KBLTYP).first(kListedTypeCodes);
+  listing.write(
+      fio::listRecord({" Following are  KBLTYP(1:" + std::to_string(kListedTypeCodes) + "):"}));
   for (std::size_t first = 0; first < codes.size(); first += kCodesPerLine)
     listing.write(fio::formatRecord(
         "(20I4)", codes.subspan(first).first(std::min(kCodesPerLine, codes.size() - first))));
@@ -26,11 +43,19 @@ void writeRuler(Sink& listing) {
   listing.write(fio::formatRecord("(31X,81(1H-))"));
 }
 
+}  // namespace
+
+void writeListingHead(Sink& listing) {
+  writeTypeCodes(listing);
+  writeRuler(listing);
+}
+
 void writeRuleLine(Sink& listing) {
   listing.write(fio::formatRecord(kRuleFormat));
 }
 
-void writeFinalListSizes(Sink& listing, const ListSizes& LSTNEW) {
+void writeFinalListSizes(Sink& listing, const DeckSettings& settings, const ListSizes& LSTNEW) {
+  if (!finalSizesShown(settings)) return;
   struct Line {
     std::string_view format;
     std::size_t firstList;
@@ -44,11 +69,11 @@ void writeFinalListSizes(Sink& listing, const ListSizes& LSTNEW) {
     listing.write(fio::formatRecord(line.format, LSTNEW.range(line.firstList, line.firstList + 9)));
 }
 
-void writeClosingLine(Sink& listing, std::int32_t LTLABL) {
+void writeClosingLine(Sink& listing, const RunPlan& plan) {
   listing.write(fio::formatRecord(
       "(' Normal termination of  \"SIZGEN\".','   LTLABL =',I10,'   (the size of',"
       "'  \"LABCOM\"  in  INTEGER  words).')",
-      {LTLABL}));
+      {plan.LTLABL}));
 }
 
 }  // namespace sizgen
