@@ -1,0 +1,51 @@
+#pragma once
+
+// JSON-RPC 2.0 messages as the protocol uses them: what a body received
+// holds, and the bodies of responses and notifications to send.
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+namespace sizgen::lsp {
+
+// The error codes of JSON-RPC and of the protocol.
+enum class ErrorCode : int {
+  ParseError = -32700,
+  InvalidRequest = -32600,
+  MethodNotFound = -32601,
+  InvalidParams = -32602,
+  InternalError = -32603,
+  ServerNotInitialized = -32002,
+};
+
+// A request that fails: the error its response carries.
+struct RequestError {
+  ErrorCode code;
+  std::string message;
+};
+
+// What one body holds.
+struct Incoming {
+  enum class Kind {
+    Request,       // `id`, `method`, `params`
+    Notification,  // `method`, `params`
+    Response,      // the client's answer to a request: nothing for us
+    Invalid,       // `error`; `id` when it could be read, else null
+  };
+  Kind kind = Kind::Invalid;
+  nlohmann::json id;  // an integer or a string; null when there is none
+  std::string method;
+  nlohmann::json params;  // an object or an array; null when there are none
+  RequestError error{ErrorCode::InvalidRequest, {}};
+};
+Incoming parseMessage(std::string_view body);
+
+// The bodies to send: a request's result, its error, a notification.
+std::string resultMessage(const nlohmann::json& id, const nlohmann::json& result);
+std::string errorMessage(const nlohmann::json& id, const RequestError& error);
+std::string notificationMessage(std::string_view method, const nlohmann::json& params);
+// A line for the client's log that says something failed.
+std::string logErrorMessage(std::string_view text);
+
+}  // namespace sizgen::lsp
