@@ -13,7 +13,7 @@ std::string Connection::receive(std::string_view bytes) {
        received = reader_.next()) {
     const std::vector<std::string> replies = received.kind == Kind::Message
                                                  ? server_.receive(received.text)
-                                                 : server_.frameError(received.text);
+                                                 : Server::frameError(received.text);
     for (const std::string& reply : replies) out += frame(reply);
     if (exitStatus()) break;
   }

@@ -15,7 +15,7 @@ namespace sizgen::lsp {
 
 class Connection {
  public:
-  explicit Connection(ServerInfo info) : server_(info) {}
+  explicit Connection(const ServerInfo& info) : server_(info) {}
 
   // Takes the bytes that arrived; returns the bytes to send.  Once exit
   // has come, nothing more is read.

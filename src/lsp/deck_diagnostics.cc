@@ -1,6 +1,8 @@
 #include "lsp/deck_diagnostics.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 
 #include "base/error.h"
@@ -28,10 +30,15 @@ std::unique_ptr<std::FILE, CloseFile> memoryStream(std::string_view text) {
 }
 
 void addWarnings(const Warnings& warnings, std::vector<DeckDiagnostic>& diagnostics) {
-  for (const Warning& warning : warnings) {
-    diagnostics.push_back({DeckDiagnostic::Severity::Warning, warning.card, warning.firstColumn,
-                           warning.lastColumn, warningKindName(warning.kind), warning.message});
-  }
+  std::transform(warnings.begin(), warnings.end(), std::back_inserter(diagnostics),
+                 [](const Warning& warning) {
+                   return DeckDiagnostic{DeckDiagnostic::Severity::Warning,
+                                         warning.card,
+                                         warning.firstColumn,
+                                         warning.lastColumn,
+                                         warningKindName(warning.kind),
+                                         warning.message};
+                 });
 }
 
 }  // namespace

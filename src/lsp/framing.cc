@@ -50,8 +50,8 @@ FrameReader::Frame FrameReader::next() {
         const std::string header = buffer_.substr(0, end);
         buffer_.erase(0, end + kHeaderEnd.size());
         searchFrom_ = 0;
-        Frame frame = headerDone(header);
-        if (frame.kind == Frame::Kind::Error) return frame;
+        Frame refused = headerDone(header);
+        if (refused.kind == Frame::Kind::Error) return refused;
         break;
       }
       case State::SkipHeader: {
@@ -66,10 +66,10 @@ FrameReader::Frame FrameReader::next() {
       }
       case State::Body: {
         if (buffer_.size() < remaining_) return {};
-        Frame frame{Frame::Kind::Message, buffer_.substr(0, remaining_)};
+        Frame message{Frame::Kind::Message, buffer_.substr(0, remaining_)};
         buffer_.erase(0, remaining_);
         state_ = State::Header;
-        return frame;
+        return message;
       }
       case State::SkipBody: {
         const std::size_t dropped = std::min(remaining_, buffer_.size());

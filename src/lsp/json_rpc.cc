@@ -11,54 +11,59 @@ std::string text(const json& message) {
   return message.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-Incoming invalid(std::string reason, json id = nullptr) {
+Incoming invalid(std::string reason) {
   Incoming message;
-  message.id = std::move(id);
   message.error = {ErrorCode::InvalidRequest, std::move(reason)};
   return message;
 }
 
+bool validId(const json& id) {
+  return id.is_string() || id.is_number_integer() || id.is_null();
+}
+
 }  // namespace
 
-Incoming parseMessage(std::string_view body) {
-  json message = json::parse(body, nullptr, false);
+Incoming classify(const json& message) {
   if (message.is_discarded()) {
     Incoming parsed;
     parsed.error = {ErrorCode::ParseError, "the message is not JSON"};
     return parsed;
   }
   if (!message.is_object()) return invalid("a message is a JSON object");
-  json id = nullptr;
-  const auto idField = message.find("id");
-  if (idField != message.end()) {
-    if (!idField->is_string() && !idField->is_number_integer() && !idField->is_null())
-      return invalid("an id is an integer or a string");
-    id = *idField;
-  }
+  const auto id = message.find("id");
+  if (id != message.end() && !validId(*id)) return invalid("an id is an integer or a string");
   const auto version = message.find("jsonrpc");
   if (version == message.end() || *version != "2.0")
-    return invalid("a message has \"jsonrpc\": \"2.0\"", id);
+    return invalid(R"(a message has "jsonrpc": "2.0")");
   const auto method = message.find("method");
   if (method == message.end()) {
-    if (idField != message.end() && (message.contains("result") || message.contains("error"))) {
+    if (id != message.end() && (message.contains("result") || message.contains("error"))) {
       Incoming response;
       response.kind = Incoming::Kind::Response;
       return response;
     }
-    return invalid("a request has a method", id);
+    return invalid("a request has a method");
   }
-  if (!method->is_string()) return invalid("a method is a string", id);
+  if (!method->is_string()) return invalid("a method is a string");
+  const json& params = messageParams(message);
+  if (!params.is_null() && !params.is_object() && !params.is_array())
+    return invalid("params are an object or an array");
   Incoming parsed;
-  const auto params = message.find("params");
-  if (params != message.end()) {
-    if (!params->is_object() && !params->is_array())
-      return invalid("params are an object or an array", id);
-    parsed.params = std::move(*params);
-  }
-  parsed.kind = idField == message.end() ? Incoming::Kind::Notification : Incoming::Kind::Request;
-  parsed.id = std::move(id);
+  parsed.kind = id == message.end() ? Incoming::Kind::Notification : Incoming::Kind::Request;
   parsed.method = method->get<std::string>();
   return parsed;
+}
+
+json messageId(const json& message) {
+  if (!message.is_object()) return nullptr;
+  const auto id = message.find("id");
+  return id != message.end() && validId(*id) ? *id : json(nullptr);
+}
+
+const json& messageParams(const json& message) {
+  static const json none;
+  const auto params = message.find("params");
+  return params != message.end() ? *params : none;
 }
 
 std::string resultMessage(const json& id, const json& result) {

@@ -21,25 +21,29 @@ enum class ErrorCode : int {
 
 // A request that fails: the error its response carries.
 struct RequestError {
-  ErrorCode code;
+  ErrorCode code = ErrorCode::InvalidRequest;
   std::string message;
 };
 
-// What one body holds.
+// What one message holds.
 struct Incoming {
   enum class Kind {
-    Request,       // `id`, `method`, `params`
-    Notification,  // `method`, `params`
+    Request,       // with an id, a method and maybe params
+    Notification,  // with a method and maybe params
     Response,      // the client's answer to a request: nothing for us
-    Invalid,       // `error`; `id` when it could be read, else null
+    Invalid,       // `error` says why
   };
   Kind kind = Kind::Invalid;
-  nlohmann::json id;  // an integer or a string; null when there is none
   std::string method;
-  nlohmann::json params;  // an object or an array; null when there are none
-  RequestError error{ErrorCode::InvalidRequest, {}};
+  RequestError error;
 };
-Incoming parseMessage(std::string_view body);
+// `message` is a body as parsed, discarded when it is not JSON.
+Incoming classify(const nlohmann::json& message);
+// The id of `message`, when it has one that is an integer or a string;
+// else null.
+nlohmann::json messageId(const nlohmann::json& message);
+// The params of `message`, or null.
+const nlohmann::json& messageParams(const nlohmann::json& message);
 
 // The bodies to send: a request's result, its error, a notification.
 std::string resultMessage(const nlohmann::json& id, const nlohmann::json& result);

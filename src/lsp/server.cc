@@ -1,6 +1,7 @@
 #include "lsp/server.h"
 
 #include <exception>
+#include <iterator>
 #include <utility>
 
 #include "lsp/json_rpc.h"
@@ -32,11 +33,13 @@ std::optional<RequestError> refusal(std::string_view name, const Method* method,
 }  // namespace
 
 std::vector<std::string> Server::receive(std::string_view body) {
-  const Incoming message = parseMessage(body);
+  const nlohmann::json parsed = nlohmann::json::parse(body, nullptr, false);
+  const Incoming message = classify(parsed);
+  const nlohmann::json id = messageId(parsed);
   std::vector<std::string> replies;
   switch (message.kind) {
     case Incoming::Kind::Invalid:
-      replies.push_back(errorMessage(message.id, message.error));
+      replies.push_back(errorMessage(id, message.error));
       return replies;
     case Incoming::Kind::Response:
       return replies;  // the server sends no requests
@@ -50,14 +53,14 @@ std::vector<std::string> Server::receive(std::string_view body) {
   // A notification that may not come now is dropped, as is an unknown
   // one ("$/" ones included).
   if (const auto refused = refusal(message.method, method, session_.stage)) {
-    if (request) replies.push_back(errorMessage(message.id, *refused));
+    if (request) replies.push_back(errorMessage(id, *refused));
     return replies;
   }
 
   std::optional<RequestError> failure;
   nlohmann::json result;
   try {
-    result = method->handle(session_, message.params);
+    result = method->handle(session_, messageParams(parsed));
   } catch (const RequestError& error) {
     failure = error;
   } catch (const nlohmann::json::exception& error) {
@@ -68,19 +71,18 @@ std::vector<std::string> Server::receive(std::string_view body) {
                            "internal error in " + message.method + ": " + error.what()};
   }
   if (request) {
-    replies.push_back(failure ? errorMessage(message.id, *failure)
-                              : resultMessage(message.id, result));
+    replies.push_back(failure ? errorMessage(id, *failure) : resultMessage(id, result));
   } else if (failure) {
     // A notification has no response: the client's log shows the failure.
     replies.push_back(logErrorMessage(failure->message));
   }
-  for (std::string& notification : session_.notifications)
-    replies.push_back(std::move(notification));
+  replies.insert(replies.end(), std::make_move_iterator(session_.notifications.begin()),
+                 std::make_move_iterator(session_.notifications.end()));
   session_.notifications.clear();
   return replies;
 }
 
-std::vector<std::string> Server::frameError(std::string_view what) const {
+std::vector<std::string> Server::frameError(std::string_view what) {
   return {errorMessage(nullptr,
                        {ErrorCode::ParseError, "cannot read a message: " + std::string(what)})};
 }

@@ -15,13 +15,13 @@ namespace sizgen::lsp {
 
 class Server {
  public:
-  explicit Server(ServerInfo info) { session_.info = info; }
+  explicit Server(const ServerInfo& info) { session_.info = info; }
 
   // Handles one message body; returns the bodies to send, in order.
   std::vector<std::string> receive(std::string_view body);
 
   // A frame that could not be read (`what` says why): the error to send.
-  std::vector<std::string> frameError(std::string_view what) const;
+  static std::vector<std::string> frameError(std::string_view what);
 
   // Set once exit has come: the status the process ends with.
   std::optional<int> exitStatus() const { return session_.exitStatus; }
