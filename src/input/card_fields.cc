@@ -87,7 +87,7 @@ void CardFields::fail(FieldColumns columns, std::size_t index, const std::string
     hint = " (a { comment is allowed only on list-size cards)";
   }
   const Error::Place place{cardNumber_, static_cast<int>(field.begin + 1),
-                          static_cast<int>(field.end)};
+                           static_cast<int>(field.end)};
   const std::string where = "card " + std::to_string(place.card) + ", columns " +
                             std::to_string(place.firstColumn) + "-" +
                             std::to_string(place.lastColumn) + ": ";
