@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
       print(out, options.mode == Mode::Help ? helpText() : versionLine());
       return kExitSuccess;
     }
+    if (options.mode == Mode::Lsp) return serveLanguageServer();
     DeckFile deckFile;
     std::string deckName = "standard input";
     if (!options.deck.empty()) {

@@ -77,7 +77,7 @@ TEST(OptionTable, EachOptionAndModeOnce) {
   }
   // Every mode but a plain run has its option.
   EXPECT_EQ(modes, (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
-                                   Mode::Diff, Mode::Help, Mode::Version}));
+                                   Mode::Diff, Mode::Lsp, Mode::Help, Mode::Version}));
 }
 
 // --diff alone, and with --json on either side of it.
@@ -129,6 +129,10 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"a.deck", "b\nc"}, "more than one deck: \"b\\x0ac\""},
       {{""}, "the deck's name is empty"},
       {{"--report", "--json"}, "--report and --json cannot be combined"},
+      {{"--lsp", "--check"}, "--lsp and --check cannot be combined"},
+      {{"--lsp", "a.deck"}, "--lsp takes no deck"},
+      {{"--lsp", "-o", "/"},
+       "--output-dir goes only with a run that writes the files, not with --lsp"},
       {{"--check", "--fit=1G"}, "--check and --fit cannot be combined"},
       {{"--help", "--version"}, "--help and --version cannot be combined"},
       {{"--version", "a.deck"}, "--version takes no deck"},

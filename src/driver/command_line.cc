@@ -72,7 +72,7 @@ bool diffAsJson(Options& options, Mode mode) {
 }
 
 // clang-format off
-constexpr std::array<OptionRow, 9> kOptions = {{
+constexpr std::array<OptionRow, 10> kOptions = {{
     // short long          value   mode           help
     {'o', "output-dir", "DIR",  Mode::Run,     "write the four files in DIR, which must exist",
      applyOutputDirectory},
@@ -92,6 +92,10 @@ constexpr std::array<OptionRow, 9> kOptions = {{
                                                "cards, lists, arrays, storage and which files\n"
                                                "would change; with --json as JSON; write no file",
      applyDiff},
+    {0,   "lsp",        "",     Mode::Lsp,     "serve the Language Server Protocol on standard\n"
+                                               "input and output, for editors: the warnings and\n"
+                                               "errors of the decks they open; write no file",
+     nullptr},
     {'h', "help",       "",     Mode::Help,    "print this text", nullptr},
     {0,   "version",    "",     Mode::Version, "print the version", nullptr},
 }};
@@ -257,7 +261,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
       return fail("the output directory " + quoted(options.outputDirectory) +
                   " is not a directory");
   }
-  if ((options.mode == Mode::Help || options.mode == Mode::Version) && !options.deck.empty())
+  if (takesNoDeck(options.mode) && !options.deck.empty())
     return fail(optionName(options.mode) + " takes no deck");
   return result;
 }

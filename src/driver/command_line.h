@@ -24,6 +24,7 @@ enum class Mode {
   Explain,  // how lists got their sizes
   Fit,      // the SCALE card that fits a memory budget
   Diff,     // what changes from another deck
+  Lsp,      // a language server for editors, on standard input and output
   Help,
   Version,
 };
@@ -57,7 +58,12 @@ std::span<const OptionRow> optionTable();
 
 // Whether `mode` prints an analysis of the deck instead of running it.
 constexpr bool isAnalysis(Mode mode) {
-  return mode != Mode::Run && mode != Mode::Help && mode != Mode::Version;
+  return mode != Mode::Run && mode != Mode::Help && mode != Mode::Version && mode != Mode::Lsp;
+}
+
+// Whether `mode` reads no deck at all.
+constexpr bool takesNoDeck(Mode mode) {
+  return mode == Mode::Help || mode == Mode::Version || mode == Mode::Lsp;
 }
 
 // The options of `arguments` (the words after the program name), or the

@@ -1,5 +1,7 @@
 #include "driver/modes.h"
 
+#include <unistd.h>
+
 #include "analysis/explanation.h"
 #include "analysis/json_result.h"
 #include "analysis/memory_fit.h"
@@ -14,7 +16,9 @@
 #include "driver/run.h"
 #include "driver/warning_lines.h"
 #include "input/card_fields.h"
+#include "lsp/serve.h"
 #include "sizing/run_planning.h"
+#include "version.h"
 
 namespace sizgen {
 namespace {
@@ -120,6 +124,10 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
     default:
       throw InternalError("no analysis for this mode");
   }
+}
+
+int serveLanguageServer() {
+  return lsp::serveLanguageServer(STDIN_FILENO, STDOUT_FILENO, {"sizgen", SIZGEN_VERSION});
 }
 
 void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out) {

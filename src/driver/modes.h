@@ -21,6 +21,10 @@ void runMode(const Options& options, std::FILE* deck, const std::string& deckNam
 void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out,
              std::FILE* warnings = stderr);
 
+// Serves the language server on standard input and output until the
+// editor ends it; returns the exit status.
+int serveLanguageServer();
+
 // Prints `text`, whole lines, on `out` and pushes it out.
 void print(Sink& out, std::string_view text);
 

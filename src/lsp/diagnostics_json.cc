@@ -1,0 +1,32 @@
+#include "lsp/diagnostics_json.h"
+
+#include "lsp/card_ranges.h"
+#include "lsp/deck_diagnostics.h"
+
+namespace sizgen::lsp {
+
+nlohmann::json rangeJson(const Range& range) {
+  auto position = [](const Position& at) {
+    return nlohmann::json{{"line", at.line}, {"character", at.character}};
+  };
+  return {{"start", position(range.start)}, {"end", position(range.end)}};
+}
+
+nlohmann::json diagnosticsJson(std::string_view text, PositionEncoding encoding) {
+  const CardRanges cards(text, encoding);
+  nlohmann::json list = nlohmann::json::array();
+  for (const DeckDiagnostic& diagnostic : deckDiagnostics(text)) {
+    nlohmann::json item = {
+        {"range",
+         rangeJson(cards.columns(diagnostic.card, diagnostic.firstColumn, diagnostic.lastColumn))},
+        {"severity", static_cast<int>(diagnostic.severity)},
+        {"source", "sizgen"},
+        {"message", diagnostic.message},
+    };
+    if (!diagnostic.code.empty()) item["code"] = diagnostic.code;
+    list.push_back(std::move(item));
+  }
+  return list;
+}
+
+}  // namespace sizgen::lsp
