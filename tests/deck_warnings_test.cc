@@ -95,7 +95,7 @@ std::vector<WarnedDeck> warnedDecks() {
       {"RamTablesGivenAgain", "RAM TABLES\nRAM TABLES\n", "given-again", "card 2, columns 1-10",
        "the one on card 1"},
       {"CardsGivenAgain", "CARDS        500\nCARDS        600\n", "given-again",
-       "card 2, columns 1-5", "a second CARDS card"},
+       "card 2, columns 1-5", "another CARDS card"},
       {"CardsThenTheFourthCard", "CARDS        500\n\n\n\n     750{" + kMarker + "\n",
        "list-given-twice", "card 5, columns 1-8",
        "list 31 is given by two cards: this one overrides card 1 (CARDS)"},
