@@ -15,6 +15,32 @@ class Error : public std::runtime_error {
   explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
+// An error at a place on a card: the message names the card and the
+// columns, which are kept as data too, so that a front end can mark them.
+class CardError : public Error {
+ public:
+  // `reason` is what went wrong there; the message is "card N, columns
+  // A-B: " and the reason.
+  CardError(long card, int firstColumn, int lastColumn, const std::string& reason)
+      : Error("card " + std::to_string(card) + ", columns " + std::to_string(firstColumn) + "-" +
+              std::to_string(lastColumn) + ": " + reason),
+        card_(card),
+        firstColumn_(firstColumn),
+        lastColumn_(lastColumn),
+        reason_(reason) {}
+
+  long card() const { return card_; }
+  int firstColumn() const { return firstColumn_; }
+  int lastColumn() const { return lastColumn_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  long card_;
+  int firstColumn_;
+  int lastColumn_;
+  std::string reason_;
+};
+
 // A fault of the program itself, never of the deck: a FORMAT that libf2c
 // refuses, a record longer than the program ever writes.  The top level
 // reports it as an internal error.

@@ -86,9 +86,8 @@ void CardFields::fail(FieldColumns columns, std::size_t index, const std::string
   } else if (text.find('{') != std::string_view::npos) {
     hint = " (a { comment is allowed only on list-size cards)";
   }
-  throw Error("card " + std::to_string(cardNumber_) + ", columns " +
-              std::to_string(field.begin + 1) + "-" + std::to_string(field.end) + ": " + what +
-              std::string(hint));
+  throw CardError(cardNumber_, static_cast<int>(field.begin) + 1, static_cast<int>(field.end),
+                  what + std::string(hint));
 }
 
 namespace {

@@ -6,21 +6,9 @@
 #include <string_view>
 
 #include "base/error.h"
+#include "model/card_kind.h"
 
 namespace sizgen {
-
-// What a card is, decided by its leading columns.
-enum class CardKind {
-  Comment,            // "C "
-  DefaultMultiplier,  // "DEFAULT"
-  FinalMultiplier,    // "SCALE "
-  FixedLists,         // "FIXED "
-  CardLimit,          // "CARDS "
-  List6Scale,         // "NBHDSW"
-  RamTables,          // "RAM TABLES"
-  Quantum,            // "ROUND UP"
-  ListSize,           // anything else
-};
 
 // A keyword card: the text its leading columns spell, and the FORMAT of
 // the line that echoes it on the listing (none: recorded without an echo).
