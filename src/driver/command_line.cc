@@ -67,7 +67,7 @@ bool diffAsJson(Options& options, Mode mode) {
 }
 
 // clang-format off
-constexpr std::array<OptionRow, 9> kOptions = {{
+constexpr std::array<OptionRow, 11> kOptions = {{
     // short long          value   mode           help
     {'o', "output-dir", "DIR",  Mode::Run,     "write the four files in DIR, which must exist",
      applyOutputDirectory},
@@ -87,6 +87,14 @@ constexpr std::array<OptionRow, 9> kOptions = {{
                                                "cards, lists, arrays, storage and which files\n"
                                                "would change; with --json as JSON; write no file",
      applyDiff},
+    {0,   "annotate",   "",     Mode::Annotate, "print the deck card by card under a column ruler:\n"
+                                               "what each field reads, what it sets, the size its\n"
+                                               "list ends with, warnings and errors at their\n"
+                                               "columns; write no file", nullptr},
+    {0,   "format",     "",     Mode::Format,  "print the deck in its canonical layout: each value\n"
+                                               "right-aligned in the columns it is read from;\n"
+                                               "nothing that any card reads changes; write no file",
+     nullptr},
     {'h', "help",       "",     Mode::Help,    "print this text", nullptr},
     {0,   "version",    "",     Mode::Version, "print the version", nullptr},
 }};

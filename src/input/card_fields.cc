@@ -145,20 +145,4 @@ std::string printableField(std::string_view text) {
   return printableText(text.substr(begin, text.find_last_not_of(' ') - begin + 1));
 }
 
-std::string printableText(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string shown;
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f) {
-      shown += c;
-    } else {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xf];
-    }
-  }
-  return shown;
-}
-
 }  // namespace sizgen

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "base/printable_text.h"
+
 namespace sizgen {
 
 // Where the fields of a READ lie on a card without commas: field i (from
@@ -74,9 +76,5 @@ std::string listCardHint(std::string_view card);
 // `text` without its surrounding blanks, each byte outside printable ASCII
 // written as \xHH.
 std::string printableField(std::string_view text);
-
-// `text` with each byte outside printable ASCII written as \xHH, so that
-// it shows as one line and sends nothing but text to a terminal.
-std::string printableText(std::string_view text);
 
 }  // namespace sizgen

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <utility>
 
-namespace sizgen {
+#include "model/card_kind.h"
 
-inline constexpr std::size_t kCardColumns = 80;
+namespace sizgen {
 
 // Reads the deck one line at a time as 80-column card images.  A line
 // ends at a line feed, or at the end of the input (a last line without a

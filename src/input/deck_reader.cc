@@ -43,25 +43,23 @@ class DeckReader {
       : cards_(cards), listing_(listing), record_(record) {}
 
   DeckSettings run() {
-    try {
-      std::string card;
-      while (cards_.next(card)) {
-        beginRecord(DeckCard::Role::ListSize);
-        if (cards_.beyondCard().first != 0)
-          warn(pastColumn80(cards_.lineNumber(), cards_.beyondCard()));
-        Next next = dispatch(card);
-        if (next == Next::DispatchAgain) next = dispatch(card);
-        if (next == Next::EndDeck) {
-          readPastEnd(card);
-          break;
-        }
+    std::string card;
+    while (cards_.next(card)) {
+      beginRecord(DeckCard::Role::ListSize);
+      if (cards_.beyondCard().first != 0)
+        warn(pastColumn80(cards_.lineNumber(), cards_.beyondCard()));
+      Next next = dispatch(card);
+      if (next == Next::DispatchAgain) next = dispatch(card);
+      if (next == Next::EndDeck) {
+        readPastEnd(card);
+        break;
       }
-    } catch (const Error&) {
-      if (record_ != nullptr) record_->warnings = settings_.warnings;
-      throw;
     }
     return settings_;
   }
+
+  // The warnings of the cards read so far.
+  const Warnings& warnings() const { return settings_.warnings; }
 
  private:
   // The echo line of a keyword card: its FORMAT with `items`.
@@ -191,6 +189,7 @@ class DeckReader {
       recorded->role =
           kind == CardKind::Comment ? DeckCard::Role::Comment : DeckCard::Role::Keyword;
       recorded->kind = kind;
+      recorded->name = kind == CardKind::Comment ? "comment" : keywordName(kind);
       recorded->keywordFirstColumn = 1;
       recorded->keywordLastColumn =
           kind == CardKind::Comment ? 1 : static_cast<int>(keywordName(kind).size());
@@ -312,6 +311,7 @@ class DeckReader {
       recorded->role =
           LFIRST_ == kOffsetsCard ? DeckCard::Role::SupplementalOffsets : DeckCard::Role::ListSize;
       recorded->firstList = LFIRST_ <= kFourthCard ? LFIRST_ : 0;
+      recorded->name = listCard(LFIRST_).name;
       recorded->commentColumn = brace != std::string::npos ? static_cast<int>(brace) + 1 : 0;
       recorded->blank = card.starts_with("BLANK ");
     }
@@ -399,7 +399,13 @@ CardKind classifyCard(std::string_view image) {
 }
 
 DeckSettings readDeck(CardReader& cards, Sink& listing, DeckReading* record) {
-  return DeckReader(cards, listing, record).run();
+  DeckReader reader(cards, listing, record);
+  try {
+    return reader.run();
+  } catch (const Error&) {
+    if (record != nullptr) record->warnings = reader.warnings();
+    throw;
+  }
 }
 
 }  // namespace sizgen

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <cstddef>
+
 namespace sizgen {
+
+// A card has 80 columns: a line's characters past them are not read.
+inline constexpr std::size_t kCardColumns = 80;
 
 // What a card is, decided by its leading columns.
 enum class CardKind {

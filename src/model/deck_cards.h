@@ -66,7 +66,10 @@ struct DeckCard {
   std::string_view lineEnd;  // "\n", "\r\n", or "" for a last line without one
   Role role = Role::ListSize;
   CardKind kind = CardKind::ListSize;  // the keyword of a keyword card or comment
-  int keywordFirstColumn = 0;          // the columns the keyword spells ("SCALE": 1-5); 0: none
+  // How messages name the card: its keyword ("SCALE"), "comment", "2nd
+  // list-size card", "supplemental-offsets card"; empty after the deck's end.
+  std::string_view name;
+  int keywordFirstColumn = 0;  // the columns the keyword spells ("SCALE": 1-5); 0: none
   int keywordLastColumn = 0;
   int firstList = 0;              // a list-size card's first list: 1, 11, 21 or 31
   int commentColumn = 0;          // a list-size card's { that starts its comment; 0: none
@@ -92,6 +95,7 @@ struct DeckReading {
   std::vector<DeckCard> cards;  // every line the reader took, up to a failing card
   std::string unread;           // the bytes of a deck given whole that follow the last card
   Warnings warnings;            // the deck's, then the plan's, in the order a run prints them
+  bool readToEnd = false;       // the reader reached the deck's end: an error is the plan's
   std::optional<RunPlan> plan;  // nothing when the deck has an error
   std::optional<DeckError> error;
 };
@@ -119,7 +123,7 @@ struct OffsetOfStep {
 }  // namespace detail
 
 // The list that `setting` gives its size: list k for LSTNEW(k) and
-// LSTFIX(k), the first list whose steps use LSTSUP(i) for it; nothing for
+// LSTFIX(k), the last list whose steps use LSTSUP(i) for it; nothing for
 // the settings every list shares (DEFMUL, FINMUL, ...) or a list no step
 // sets.
 inline std::optional<SettingResult> settingResult(const RunPlan& plan, const Setting& setting) {
@@ -127,7 +131,9 @@ inline std::optional<SettingResult> settingResult(const RunPlan& plan, const Set
   if (setting.name == Setting::Name::LSTNEW || setting.name == Setting::Name::LSTFIX) {
     list = setting.index;
   } else if (setting.name == Setting::Name::LSTSUP) {
-    for (std::size_t k = 1; k <= kLists && list == 0; ++k) {
+    // From the last list: the first offset gives list 99 before any rule
+    // uses it.
+    for (std::size_t k = kLists; k >= 1 && list == 0; --k) {
       for (const ListStep& step : plan.history(k)) {
         if (std::visit(detail::OffsetOfStep{}, step.rule) ==
             static_cast<std::int32_t>(setting.index))

@@ -43,6 +43,7 @@ void markOverrides(std::vector<DeckCard>& cards) {
 
 // Plans the deck whose cards recorded `settings`.
 void plan(DeckReading& reading, const DeckSettings& settings) {
+  reading.readToEnd = true;
   reading.warnings = settings.warnings;
   try {
     reading.plan = planRun(settings);
