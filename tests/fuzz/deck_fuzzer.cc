@@ -2,8 +2,9 @@
 // analysis, all held in memory.  The first byte picks the mode:
 //
 //   0 a run   1 --check   2 --report   3 --json   4 --explain=LIST   5 --fit=SIZE
+//   6 --annotate   7 --format
 //
-// (its value modulo 6).  --explain takes one more byte: 0 is "all", any
+// (its value modulo 8).  --explain takes one more byte: 0 is "all", any
 // other picks a list from 1 to 99.  --fit takes four more: a 16-bit
 // number (plus 1) shifted left by 0 to 39 bits, the budget in bytes.  The
 // rest is the deck.  A run or an analysis may end with a sizgen::Error;
@@ -35,7 +36,7 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
     input = input.subspan(1);
     return byte;
   };
-  switch (take() % 6) {
+  switch (take() % 8) {
     case 1:
       return {"--check"};
     case 2:
@@ -52,6 +53,10 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
       unsigned shift = (take() << 8 | take()) % 40;
       return {"--fit=" + std::to_string(number << shift)};
     }
+    case 6:
+      return {"--annotate"};
+    case 7:
+      return {"--format"};
     default:
       return {};
   }
