@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string_view>
+#include <vector>
 
 #include "analysis/explanation.h"
 #include "base/printable_text.h"
@@ -37,6 +39,15 @@ class Annotation {
   explicit Annotation(const DeckReading& reading) : reading_(reading) {
     const long lastLine = reading.cards.empty() ? 0 : reading.cards.back().line;
     width_ = std::max<std::size_t>(5, number(lastLine).size());
+    // The warnings of each card, in the order given: a deck may have as
+    // many as it has cards.
+    for (const Warning& warning : reading.warnings) {
+      if (isCardRead(warning.card)) {
+        byCard_[warning.card].push_back(&warning);
+      } else {
+        unplaced_.push_back(&warning);
+      }
+    }
   }
 
   std::string text() {
@@ -44,9 +55,7 @@ class Annotation {
     for (const DeckCard& card : reading_.cards) annotateCard(card);
     // What belongs to no card read: a warning of the plan or an error that
     // names no card.
-    for (const Warning& warning : reading_.warnings) {
-      if (!isCardRead(warning.card)) note("warning: " + warningText(warning));
-    }
+    for (const Warning* warning : unplaced_) note("warning: " + warningText(*warning));
     if (reading_.error && !isCardRead(reading_.error->card))
       note("error: " + reading_.error->message);
     return text_;
@@ -70,9 +79,11 @@ class Annotation {
     line(blankMargin(), marks);
   }
 
+  // The cards are in line order.
   bool isCardRead(long card) const {
-    return card != 0 && std::any_of(reading_.cards.begin(), reading_.cards.end(),
-                                    [card](const DeckCard& c) { return c.line == card; });
+    const auto found = std::lower_bound(reading_.cards.begin(), reading_.cards.end(), card,
+                                        [](const DeckCard& c, long line) { return c.line < line; });
+    return card != 0 && found != reading_.cards.end() && found->line == card;
   }
 
   // Carets under columns first to last, then the message.
@@ -93,9 +104,9 @@ class Annotation {
       if (blank && card.kind == CardKind::FixedLists) continue;
       note(fieldText(card, field, blank));
     }
-    for (const Warning& warning : reading_.warnings) {
-      if (warning.card == card.line)
-        marked(warning.firstColumn, warning.lastColumn, "warning: " + warning.message);
+    if (const auto found = byCard_.find(card.line); found != byCard_.end()) {
+      for (const Warning* warning : found->second)
+        marked(warning->firstColumn, warning->lastColumn, "warning: " + warning->message);
     }
     if (reading_.error && reading_.error->card == card.line)
       marked(reading_.error->firstColumn, reading_.error->lastColumn,
@@ -167,6 +178,8 @@ class Annotation {
   }
 
   const DeckReading& reading_;
+  std::map<long, std::vector<const Warning*>> byCard_;
+  std::vector<const Warning*> unplaced_;
   std::size_t width_ = 5;
   std::string text_;
 };

@@ -12,25 +12,9 @@ bool isBlank(char c) {
   return c == ' ';
 }
 
-// A character that ends a value on its own: the comma that ends a field
-// early, the { that starts a list-size card's comment.
-bool isSeparator(char c) {
-  return c == ',' || c == '{';
-}
-
 // The character of `line` at offset i of the card, blank past its end.
 char at(std::string_view line, std::size_t i) {
   return i < line.size() ? line[i] : ' ';
-}
-
-// Whether text runs on across the edge between offsets i - 1 and i: both
-// sides hold a character that is neither blank nor a separator.  The
-// edges of the card are never crossed.
-bool crossed(std::string_view line, std::size_t i) {
-  if (i == 0 || i >= kCardColumns) return false;
-  const char before = at(line, i - 1);
-  const char after = at(line, i);
-  return !isBlank(before) && !isBlank(after) && !isSeparator(before) && !isSeparator(after);
 }
 
 // The offsets [begin, end) of the card that hold the value of `field`:
@@ -45,20 +29,30 @@ std::pair<std::size_t, std::size_t> valueArea(const DeckCard& card, const DeckFi
 
 }  // namespace
 
+// A field's value is moved only where no text runs on into it from the
+// left (a number across the edge of its columns, "SCALE 2.0") and where
+// what follows its columns may touch it: a blank, the comma that ends the
+// field early, the { of a list-size card's comment, the card's end; other
+// text there would seem to run on from the value.  The fields are taken from the last, each decided
+// on the card as its later fields already stand, so that formatting again finds every field as it
+// left it.
 std::string formatCard(const DeckCard& card) {
   if (card.role == DeckCard::Role::Comment || card.role == DeckCard::Role::AfterDeckEnd)
     return card.text;
   // The card's columns, then the text past column 80 as it is.
-  std::string columns(std::string_view(card.text).substr(0, kCardColumns));
+  std::string formatted(std::string_view(card.text).substr(0, kCardColumns));
   const std::string_view beyond =
       card.text.size() > kCardColumns ? std::string_view(card.text).substr(kCardColumns) : "";
-  // Every decision is taken on the card as it stands, then applied.
-  std::string formatted = columns;
-  for (const DeckField& field : card.fields) {
-    const auto [begin, end] = valueArea(card, field);
-    const std::string_view value = std::string_view(field.text).substr(0, end - begin);
+  const std::size_t comment =
+      card.commentColumn > 0 ? static_cast<std::size_t>(card.commentColumn - 1) : std::string::npos;
+  for (auto field = card.fields.rbegin(); field != card.fields.rend(); ++field) {
+    const auto [begin, end] = valueArea(card, *field);
+    const std::string_view value = std::string_view(field->text).substr(0, end - begin);
     if (std::all_of(value.begin(), value.end(), isBlank)) continue;
-    if (crossed(columns, begin) || crossed(columns, end)) continue;
+    const char left = begin > 0 ? at(formatted, begin - 1) : ' ';
+    if (!isBlank(left) && left != ',' && !isBlank(at(formatted, begin))) continue;
+    const char right = end < kCardColumns ? at(formatted, end) : ' ';
+    if (!isBlank(right) && right != ',' && end != comment) continue;
     std::string packed;
     std::copy_if(value.begin(), value.end(), std::back_inserter(packed),
                  [](char c) { return !isBlank(c); });
