@@ -126,7 +126,8 @@ TEST(DeckCards, JsonCarriesEachCardAndField) {
   EXPECT_EQ(cards[2].at("text"), "  300,400");
   EXPECT_EQ(cards[2].at("firstList"), 1);
   const nlohmann::json& second = cards[2].at("fields")[1];
-  EXPECT_EQ(second, nlohmann::json::parse(R"j({"field": 2, "firstColumn": 7, "lastColumn": 14,
+  EXPECT_EQ(second,
+            nlohmann::json::parse(R"j({"field": 2, "firstColumn": 7, "lastColumn": 14, "shift": 2,
       "text": "400     ", "type": "integer", "read": true, "value": 400, "truncated": null,
       "sets": "LSTNEW(2)", "replacedBy": null, "overriddenBy": 0, "list": 2, "finalSize": 400,
       "step": "as given"})j"));

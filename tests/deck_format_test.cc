@@ -52,6 +52,8 @@ TEST(FormatDeck, CanonicalLayoutOfHandWorkedCards) {
       {"text past column 80 stays in its columns",
        "1" + std::string(80, ' ') + "x\n",  // field 1 reads 1; column 82 is not read
        "       1" + std::string(73, ' ') + "x\n"},
+      {"a blank last line without its end is kept, a card", "CARDS       1001\n   ",
+       "CARDS       1001\n   "},
       {"cards after the deck's end as they are", "\n\n\n   90000\n 5   \n",
        "\n\n\n   90000\n 5   \n"},
       {"a deck that reads as it looks comes back as it is",

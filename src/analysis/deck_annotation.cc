@@ -50,7 +50,7 @@ class Annotation {
     }
   }
 
-  std::string text() {
+  std::string render() {
     ruler();
     for (const DeckCard& card : reading_.cards) annotateCard(card);
     // What belongs to no card read: a warning of the plan or an error that
@@ -67,7 +67,10 @@ class Annotation {
     text_ += content;
     text_ += '\n';
   }
-  std::string blankMargin() const { return std::string(width_ + 1, ' '); }
+  std::string blankMargin() const {
+    std::string margin(width_ + 1, ' ');
+    return margin;
+  }
   // A line beneath a card, indented under its text.
   void note(std::string_view content) { line(blankMargin() + "  ", content); }
 
@@ -187,7 +190,7 @@ class Annotation {
 }  // namespace
 
 std::string annotateDeck(const DeckReading& reading) {
-  return Annotation(reading).text();
+  return Annotation(reading).render();
 }
 
 }  // namespace sizgen

@@ -184,6 +184,7 @@ Json fieldJson(const RunPlan& plan, const DeckCard& card, const DeckField& field
   json["field"] = field.number;
   json["firstColumn"] = field.firstColumn;
   json["lastColumn"] = field.lastColumn;
+  json["shift"] = field.shift;
   json["text"] = printableText(field.text);
   json["type"] = field.real ? "real" : "integer";
   json["read"] = field.read;

@@ -96,6 +96,7 @@ class DeckReader {
       field.number = static_cast<int>(i) + 1;
       field.firstColumn = static_cast<int>(span.begin) + 1;
       field.lastColumn = static_cast<int>(span.end);
+      field.shift = columns.first + static_cast<int>(i) * columns.width - field.firstColumn;
       field.text = image.substr(span.begin, span.end - span.begin);
       field.real = real;
     }

@@ -45,6 +45,7 @@ struct DeckField {
   int number = 0;          // the field of the card, from 1
   int firstColumn = 0;     // the columns really read, the comma that ends the field
   int lastColumn = 0;      // early included
+  int shift = 0;           // the columns it lies left of its place on a card without commas
   std::string text;        // what they hold as read (a list-size card's { comment reads as blanks)
   bool real = false;       // read as a real (E edit descriptor), else as an integer (I)
   bool read = false;       // false: the card failed at this field or an earlier one

@@ -45,9 +45,10 @@ std::string formatCard(const DeckCard& card) {
       card.text.size() > kCardColumns ? std::string_view(card.text).substr(kCardColumns) : "";
   const std::size_t comment =
       card.commentColumn > 0 ? static_cast<std::size_t>(card.commentColumn - 1) : std::string::npos;
-  for (auto field = card.fields.rbegin(); field != card.fields.rend(); ++field) {
-    const auto [begin, end] = valueArea(card, *field);
-    const std::string_view value = std::string_view(field->text).substr(0, end - begin);
+  for (std::size_t i = card.fields.size(); i-- > 0;) {
+    const DeckField& field = card.fields[i];
+    const auto [begin, end] = valueArea(card, field);
+    const std::string_view value = std::string_view(field.text).substr(0, end - begin);
     if (std::all_of(value.begin(), value.end(), isBlank)) continue;
     const char left = begin > 0 ? at(formatted, begin - 1) : ' ';
     if (!isBlank(left) && left != ',' && !isBlank(at(formatted, begin))) continue;
@@ -74,7 +75,11 @@ std::optional<std::string> formatDeck(const DeckReading& reading) {
   if (reading.error) return std::nullopt;
   std::string text;
   for (const DeckCard& card : reading.cards) {
-    text += formatCard(card);
+    std::string formatted = formatCard(card);
+    // A last line without its line end that holds only blanks is still a
+    // card: emptied, it would be none.
+    if (formatted.empty() && card.lineEnd.empty()) formatted = card.text;
+    text += formatted;
     text += card.lineEnd;
   }
   return text + reading.unread;

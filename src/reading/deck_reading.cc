@@ -32,11 +32,12 @@ void markOverrides(std::vector<DeckCard>& cards) {
     last.emplace_back(setting, line);
     return 0L;
   };
-  for (auto card = cards.rbegin(); card != cards.rend(); ++card) {
-    if (card->role == DeckCard::Role::AfterDeckEnd) continue;
-    if (card->sets) card->overriddenBy = overrider(*card->sets, card->line);
-    for (DeckField& field : card->fields) {
-      if (field.sets) field.overriddenBy = overrider(*field.sets, card->line);
+  for (std::size_t i = cards.size(); i-- > 0;) {
+    DeckCard& card = cards[i];
+    if (card.role == DeckCard::Role::AfterDeckEnd) continue;
+    if (card.sets) card.overriddenBy = overrider(*card.sets, card.line);
+    for (DeckField& field : card.fields) {
+      if (field.sets) field.overriddenBy = overrider(*field.sets, card.line);
     }
   }
 }
