@@ -76,9 +76,9 @@ TEST(OptionTable, EachOptionAndModeOnce) {
     }
   }
   // Every mode but a plain run has its option.
-  EXPECT_EQ(modes, (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
-                                   Mode::Diff, Mode::Annotate, Mode::Format, Mode::Help,
-                                   Mode::Version}));
+  EXPECT_EQ(modes,
+            (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
+                            Mode::Diff, Mode::Annotate, Mode::Format, Mode::Help, Mode::Version}));
 }
 
 // --diff alone, and with --json on either side of it.
