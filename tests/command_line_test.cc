@@ -77,7 +77,8 @@ TEST(OptionTable, EachOptionAndModeOnce) {
   }
   // Every mode but a plain run has its option.
   EXPECT_EQ(modes, (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
-                                   Mode::Diff, Mode::Lsp, Mode::Help, Mode::Version}));
+                                   Mode::Diff, Mode::Annotate, Mode::Format, Mode::Lsp, Mode::Help,
+                                   Mode::Version}));
 }
 
 // --diff alone, and with --json on either side of it.

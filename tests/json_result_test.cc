@@ -17,6 +17,7 @@
 
 #include "driver/run.h"
 #include "model/catalog.h"
+#include "reading/deck_reading.h"
 #include "sizing/run_planning.h"
 #include "support/cards.h"
 #include "support/test_support.h"
@@ -36,8 +37,15 @@ RunPlan planOf(std::string deck) {
   return planRun(settings);
 }
 
+// The document of `deck`, its cards included, as --json prints it.
+std::string documentOf(const std::string& deck) {
+  const DeckReading reading = readDeckText(deck);
+  if (!reading.plan) throw InternalError("the deck has an error");
+  return jsonResult(*reading.plan, reading.cards);
+}
+
 json resultOf(const std::string& deck) {
-  return json::parse(jsonResult(planOf(deck)));
+  return json::parse(documentOf(deck));
 }
 
 // The decks of tests/decks that a run completes.
@@ -61,7 +69,7 @@ using Sizes = std::vector<std::int32_t>;
 TEST(JsonResult, EmptyDeckGivesTheHandDerivedResult) {
   const json result = resultOf("");
   EXPECT_EQ(result.at("schema"), "sizgen-result");
-  EXPECT_EQ(result.at("version"), 1);
+  EXPECT_EQ(result.at("version"), 2);
   EXPECT_EQ(result.at("storage").at("mtot"), 86656);
   EXPECT_EQ(result.at("storage").at("ltlabl"), 79880);
   EXPECT_EQ(result.at("storage").at("labcomBytes"), 4 * 79880);
@@ -161,7 +169,7 @@ TEST(JsonResult, ListSizesCoverEveryListThatChangesBetweenGroups) {
   const std::set<std::size_t> named = {29, 71, 73, 74, 99};
   for (const std::string& name : kSoundDecks) {
     const RunPlan plan = planOf(deckText(name));
-    const json groups = json::parse(jsonResult(plan)).at("groups");
+    const json groups = json::parse(jsonResult(plan, {})).at("groups");
     for (std::size_t g = 0; g < plan.groups.size(); ++g) {
       for (std::size_t k = 1; k <= 99; ++k) {
         if (named.contains(k))
@@ -221,7 +229,7 @@ TEST(JsonResult, RealsRoundTrip) {
        {deckText("reals"), deckText("defmul"),
         keywordCard("DEFAULT", "0.1") + keywordCard("SCALE", "1.000001")}) {
     const RunPlan plan = planOf(deck);
-    const json settings = json::parse(jsonResult(plan)).at("settings");
+    const json settings = json::parse(jsonResult(plan, {})).at("settings");
     EXPECT_EQ(settings.at("defmul").get<double>(), plan.settings.DEFMUL) << deck;
     EXPECT_EQ(settings.at("finmul").get<double>(), plan.settings.FINMUL) << deck;
     EXPECT_EQ(settings.at("scale6").get<double>(), plan.settings.SCALE6) << deck;
@@ -255,7 +263,7 @@ TEST(JsonResult, ProgramPrintsTheDocumentAndWritesNoFile) {
     EXPECT_EQ(result.err, warnings) << name;
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{}) << name;
     ASSERT_TRUE(json::accept(result.out)) << name;
-    EXPECT_EQ(result.out, jsonResult(planOf(deck))) << name;
+    EXPECT_EQ(result.out, documentOf(deck)) << name;
     // Two spaces of indent, a newline at the end.
     EXPECT_TRUE(result.out.starts_with("{\n  \"schema\": \"sizgen-result\",\n")) << name;
     EXPECT_TRUE(result.out.ends_with("\n}\n")) << name;
@@ -320,7 +328,7 @@ TEST(JsonResultSchema, ExampleIsATrimmedRealOutput) {
   }
   ASSERT_GT(example.size(), 50u);
   std::size_t next = 0;
-  for (const std::string& line : testing::linesOf(jsonResult(planOf("")))) {
+  for (const std::string& line : testing::linesOf(documentOf(""))) {
     if (next < example.size() && withoutComma(line) == example[next]) ++next;
   }
   EXPECT_EQ(next, example.size()) << "first line not found in order: " << example[next];

@@ -159,6 +159,41 @@ class StepLine {
   std::string late_;
 };
 
+// What each rule did, in a few words.
+struct StepReason {
+  std::string operator()(const step::FromCard& rule) const {
+    return rule.passedOn ? "as given" : "as given, read by no rule or array";
+  }
+  std::string operator()(const step::WithoutFourthCard& /*rule*/) const {
+    return "no 4th list-size card";
+  }
+  std::string operator()(const step::FromDefault& /*rule*/) const { return "default x DEFMUL"; }
+  std::string operator()(const step::FinalMultiplier& /*rule*/) const { return "x FINMUL"; }
+  std::string operator()(const step::FixedExempt& /*rule*/) const { return "FIXED, no FINMUL"; }
+  std::string operator()(const step::FloorAtOne& /*rule*/) const { return "at least 1"; }
+  std::string operator()(const step::MultipleOf4& /*rule*/) const { return "made a multiple of 4"; }
+  std::string operator()(const step::PlusTwo& rule) const { return "plus " + number(rule.added); }
+  std::string operator()(const step::AtLeast& rule) const {
+    return "at least " + number(rule.minimum);
+  }
+  std::string operator()(const step::MadeEven& /*rule*/) const { return "made even"; }
+  std::string operator()(const step::Derived& rule) const {
+    return "derived: " + formulaText(*rule.formula);
+  }
+  std::string operator()(const step::DerivedWhenL11IsOne& /*rule*/) const { return "L11 is 1"; }
+  std::string operator()(const step::FirstOffset& rule) const {
+    return "LSTSUP(" + number(rule.offset) + ")";
+  }
+  std::string operator()(const step::RamTables& /*rule*/) const { return "LTLABL, RAM TABLES"; }
+  std::string operator()(const step::PlotList& rule) const {
+    return "LSTSUP(" + number(rule.offset) + "), at least " + number(rule.floor);
+  }
+  std::string operator()(const step::SquareRootRule& rule) const {
+    return "square-root rule on LSTSUP(" + number(rule.offset) + ")";
+  }
+  std::string operator()(const step::NeighbourList& /*rule*/) const { return "SCALE6 truncated"; }
+};
+
 // Whether a card gave list k a value that no rule and no array reads.
 bool unread(const std::vector<ListStep>& steps) {
   return std::any_of(steps.begin(), steps.end(), [](const ListStep& step) {
@@ -263,6 +298,10 @@ std::vector<std::string> stepLines(const RunPlan& plan, std::size_t k) {
     return std::visit(StepLine(plan, k, step), step.rule);
   });
   return lines;
+}
+
+std::string stepReason(const ListStep& step) {
+  return std::visit(StepReason{}, step.rule);
 }
 
 std::string sizeHeadline(const RunPlan& plan, std::size_t k) {

@@ -19,6 +19,9 @@ std::string explainLists(const RunPlan& plan, std::optional<int> list);
 // words them, without indent (a step may take two lines).
 std::vector<std::string> stepLines(const RunPlan& plan, std::size_t k);
 
+// What a step did, in a few words: "default", "plus 2", "made even".
+std::string stepReason(const ListStep& step);
+
 // The size of list k as the groups see it: "504, then 70000 from ROOT23".
 std::string sizeHeadline(const RunPlan& plan, std::size_t k);
 

@@ -6,8 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/explanation.h"
 #include "analysis/json_real.h"
 #include "analysis/storage.h"
+#include "base/printable_text.h"
 #include "model/catalog.h"
 #include "sizing/late_steps.h"
 
@@ -21,7 +23,7 @@ using Json = nlohmann::ordered_json;
 // The name of the document and its version.  Adding a key keeps the
 // version; changing or removing one bumps it.
 constexpr std::string_view kSchemaName = "sizgen-result";
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 template <class T>
 Json numbers(std::span<const T> values) {
@@ -155,9 +157,81 @@ Json warningsJson(const RunPlan& plan) {
   return warnings;
 }
 
+std::string_view roleName(DeckCard::Role role) {
+  switch (role) {
+    case DeckCard::Role::Comment:
+      return "comment";
+    case DeckCard::Role::Keyword:
+      return "keyword";
+    case DeckCard::Role::ListSize:
+      return "list-size";
+    case DeckCard::Role::SupplementalOffsets:
+      return "supplemental-offsets";
+    case DeckCard::Role::AfterDeckEnd:
+      return "after-deck-end";
+  }
+  return "";
+}
+
+// A value that may be missing: null then.
+template <class T>
+Json orNull(const std::optional<T>& value) {
+  return value ? Json(*value) : Json(nullptr);
+}
+
+Json fieldJson(const RunPlan& plan, const DeckCard& card, const DeckField& field) {
+  Json json;
+  json["field"] = field.number;
+  json["firstColumn"] = field.firstColumn;
+  json["lastColumn"] = field.lastColumn;
+  json["shift"] = field.shift;
+  json["text"] = printableText(field.text);
+  json["type"] = field.real ? "real" : "integer";
+  json["read"] = field.read;
+  const bool truncated = field.real && card.role != DeckCard::Role::Keyword;
+  json["value"] = !field.read  ? Json(nullptr)
+                  : field.real ? jsonReal(field.realValue)
+                               : Json(field.value);
+  json["truncated"] = field.read && truncated ? Json(field.value) : Json(nullptr);
+  json["sets"] = field.sets ? Json(settingName(*field.sets)) : Json(nullptr);
+  json["replacedBy"] = orNull(field.replacedBy);
+  json["overriddenBy"] = field.overriddenBy;
+  const auto result = field.sets && field.read && field.overriddenBy == 0
+                          ? settingResult(plan, *field.sets)
+                          : std::nullopt;
+  json["list"] = result ? Json(result->list) : Json(nullptr);
+  json["finalSize"] = result ? Json(result->size) : Json(nullptr);
+  json["step"] = result ? Json(stepReason(*result->step)) : Json(nullptr);
+  return json;
+}
+
+// Every card of the deck as the reader read it.
+Json cardsJson(const RunPlan& plan, std::span<const DeckCard> cards) {
+  Json all = Json::array();
+  for (const DeckCard& card : cards) {
+    Json json;
+    json["line"] = card.line;
+    json["text"] = printableText(card.text);
+    json["role"] = roleName(card.role);
+    json["name"] = card.name;
+    json["keywordFirstColumn"] = card.keywordFirstColumn;
+    json["keywordLastColumn"] = card.keywordLastColumn;
+    json["firstList"] = card.firstList;
+    json["commentColumn"] = card.commentColumn;
+    json["blank"] = card.blank;
+    json["cardSets"] = card.sets ? Json(settingName(*card.sets)) : Json(nullptr);
+    json["cardOverriddenBy"] = card.overriddenBy;
+    json["fields"] = Json::array();
+    for (const DeckField& field : card.fields)
+      json["fields"].push_back(fieldJson(plan, card, field));
+    all.push_back(json);
+  }
+  return all;
+}
+
 }  // namespace
 
-std::string jsonResult(const RunPlan& plan) {
+std::string jsonResult(const RunPlan& plan, std::span<const DeckCard> cards) {
   Json document;
   document["schema"] = kSchemaName;
   document["version"] = kSchemaVersion;
@@ -171,6 +245,7 @@ std::string jsonResult(const RunPlan& plan) {
   document["dimdef"] = dimdefJson(plan);
   document["debug"] = debugJson(plan.debug);
   document["warnings"] = warningsJson(plan);
+  document["cards"] = cardsJson(plan, cards);
   return document.dump(2) + "\n";
 }
 

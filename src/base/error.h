@@ -1,9 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace sizgen {
 
@@ -14,27 +12,33 @@ namespace sizgen {
 // the caller as this one type, never as an exit from deep inside.
 class Error : public std::runtime_error {
  public:
-  // The card and columns an error lies at, for a front end that shows the
-  // place beside the deck instead of in the message; card 0: no one card.
-  struct Place {
-    long card = 0;
-    int firstColumn = 0;
-    int lastColumn = 0;
-  };
-
   explicit Error(const std::string& message) : std::runtime_error(message) {}
-  // An error at `place`, whose message names the place in its first
-  // `reasonStart` characters and says what is wrong in the rest.
-  Error(const std::string& message, Place place, std::size_t reasonStart)
-      : std::runtime_error(message), place_(place), reasonStart_(reasonStart) {}
+};
 
-  const Place& place() const { return place_; }
-  // The message without the place it begins with.
-  std::string_view reason() const { return std::string_view(what()).substr(reasonStart_); }
+// An error at a place on a card: the message names the card and the
+// columns, which are kept as data too, so that a front end can mark them.
+class CardError : public Error {
+ public:
+  // `reason` is what went wrong there; the message is "card N, columns
+  // A-B: " and the reason.
+  CardError(long card, int firstColumn, int lastColumn, const std::string& reason)
+      : Error("card " + std::to_string(card) + ", columns " + std::to_string(firstColumn) + "-" +
+              std::to_string(lastColumn) + ": " + reason),
+        card_(card),
+        firstColumn_(firstColumn),
+        lastColumn_(lastColumn),
+        reason_(reason) {}
+
+  long card() const { return card_; }
+  int firstColumn() const { return firstColumn_; }
+  int lastColumn() const { return lastColumn_; }
+  const std::string& reason() const { return reason_; }
 
  private:
-  Place place_;
-  std::size_t reasonStart_ = 0;
+  long card_;
+  int firstColumn_;
+  int lastColumn_;
+  std::string reason_;
 };
 
 // A fault of the program itself, never of the deck: a FORMAT that libf2c

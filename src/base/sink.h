@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,16 @@ class Sink {
  public:
   virtual ~Sink() = default;
   virtual void write(std::string_view record) = 0;
+  // Writes `text` byte for byte, line ends included: a text that copies a
+  // file ends as the file does.  A sink that cannot end a record without
+  // its line end writes one after the last.
+  virtual void writeText(std::string_view text) {
+    while (!text.empty()) {
+      const std::size_t end = std::min(text.find('\n'), text.size());
+      write(text.substr(0, end));
+      text.remove_prefix(std::min(end + 1, text.size()));
+    }
+  }
   // Pushes out what was written so far.
   virtual void flush() {}
 };
@@ -29,6 +40,7 @@ class MemorySink final : public Sink {
     text_ += record;
     text_ += '\n';
   }
+  void writeText(std::string_view text) override { text_ += text; }
   const std::string& text() const { return text_; }
 
  private:

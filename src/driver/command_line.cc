@@ -72,7 +72,7 @@ bool diffAsJson(Options& options, Mode mode) {
 }
 
 // clang-format off
-constexpr std::array<OptionRow, 10> kOptions = {{
+constexpr std::array<OptionRow, 12> kOptions = {{
     // short long          value   mode           help
     {'o', "output-dir", "DIR",  Mode::Run,     "write the four files in DIR, which must exist",
      applyOutputDirectory},
@@ -92,6 +92,14 @@ constexpr std::array<OptionRow, 10> kOptions = {{
                                                "cards, lists, arrays, storage and which files\n"
                                                "would change; with --json as JSON; write no file",
      applyDiff},
+    {0,   "annotate",   "",     Mode::Annotate, "print the deck card by card under a column ruler:\n"
+                                               "what each field reads, what it sets, the size its\n"
+                                               "list ends with, warnings and errors at their\n"
+                                               "columns; write no file", nullptr},
+    {0,   "format",     "",     Mode::Format,  "print the deck in its canonical layout: each value\n"
+                                               "right-aligned in the columns it is read from;\n"
+                                               "nothing that any card reads changes; write no file",
+     nullptr},
     {0,   "lsp",        "",     Mode::Lsp,     "serve the Language Server Protocol on standard\n"
                                                "input and output, for editors: the warnings and\n"
                                                "errors of the decks they open; write no file",

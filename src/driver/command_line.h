@@ -17,14 +17,16 @@ enum ExitStatus : int {
 
 // What the command line asks for.
 enum class Mode {
-  Run,      // generate the files and the listing
-  Check,    // read and plan the deck, say whether it is sound
-  Report,   // the storage report
-  Json,     // the whole result as JSON
-  Explain,  // how lists got their sizes
-  Fit,      // the SCALE card that fits a memory budget
-  Diff,     // what changes from another deck
-  Lsp,      // a language server for editors, on standard input and output
+  Run,       // generate the files and the listing
+  Check,     // read and plan the deck, say whether it is sound
+  Report,    // the storage report
+  Json,      // the whole result as JSON
+  Explain,   // how lists got their sizes
+  Fit,       // the SCALE card that fits a memory budget
+  Diff,      // what changes from another deck
+  Annotate,  // the deck card by card with what each field reads
+  Format,    // the deck in its canonical layout
+  Lsp,       // a language server for editors, on standard input and output
   Help,
   Version,
 };

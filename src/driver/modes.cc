@@ -2,6 +2,11 @@
 
 #include <unistd.h>
 
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "analysis/deck_annotation.h"
 #include "analysis/explanation.h"
 #include "analysis/json_result.h"
 #include "analysis/memory_fit.h"
@@ -17,6 +22,8 @@
 #include "driver/warning_lines.h"
 #include "input/card_fields.h"
 #include "lsp/serve.h"
+#include "reading/deck_format.h"
+#include "reading/deck_reading.h"
 #include "sizing/run_planning.h"
 #include "version.h"
 
@@ -75,6 +82,45 @@ std::string fitText(const MemoryFit& fit, std::int64_t budget) {
   return text;
 }
 
+// Stops with the error of a deck that has one, as a run stops: the deck's
+// warnings are printed first when the deck was read to its end.
+void failOn(const DeckReading& reading, std::FILE* warnings) {
+  if (!reading.error) return;
+  if (reading.readToEnd) printWarnings(warnings, reading.warnings);
+  throw Error(reading.error->message);
+}
+
+// All that is left to read of `deck`.
+std::string readAll(std::FILE* deck, const std::string& deckName) {
+  std::string text;
+  std::array<char, 65536> buffer{};
+  std::size_t count = 0;
+  while ((count = std::fread(buffer.data(), 1, buffer.size(), deck)) > 0)
+    text.append(buffer.data(), count);
+  if (std::ferror(deck)) throw Error("cannot read " + deckName + ": " + std::strerror(errno));
+  return text;
+}
+
+// The modes that show the deck as read: --annotate prints every card read,
+// up to one that fails, then stops as a run does; --format prints the deck
+// of a sound deck in its canonical layout, the deck's warnings on
+// `warnings` as a run prints them.
+void showCards(Mode mode, std::FILE* deck, const std::string& deckName, Sink& out,
+               std::FILE* warnings) {
+  if (mode == Mode::Annotate) {
+    const DeckReading reading = readDeckCards(deck, deckName);
+    print(out, annotateDeck(reading));
+    if (reading.error) throw Error(reading.error->message);
+    return;
+  }
+  const DeckReading reading = readDeckText(readAll(deck, deckName));
+  failOn(reading, warnings);
+  printWarnings(warnings, reading.warnings);
+  // Written as it is: the deck's own line ends, a last line without one.
+  out.writeText(formatDeck(reading).value_or(""));
+  out.flush();
+}
+
 }  // namespace
 
 void print(Sink& out, std::string_view text) {
@@ -99,6 +145,17 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
     print(out, deckDiff(old, {deck, deckName}, options.diffAsJson, warnings));
     return;
   }
+  if (options.mode == Mode::Annotate || options.mode == Mode::Format) {
+    showCards(options.mode, deck, deckName, out, warnings);
+    return;
+  }
+  if (options.mode == Mode::Json) {
+    const DeckReading reading = readDeckCards(deck, deckName);
+    failOn(reading, warnings);
+    printWarnings(warnings, reading.warnings);
+    print(out, jsonResult(*reading.plan, reading.cards));
+    return;
+  }
   const DeckSettings settings = readDeckSettings(deck, deckName);
   if (options.mode == Mode::Check) warnings = nullptr;
   printWarnings(warnings, settings.warnings);
@@ -114,9 +171,6 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
       break;
     case Mode::Report:
       print(out, storageReport(plan));
-      break;
-    case Mode::Json:
-      print(out, jsonResult(plan));
       break;
     case Mode::Explain:
       print(out, explainLists(plan, options.explainList));

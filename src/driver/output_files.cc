@@ -44,6 +44,12 @@ void StreamSink::write(std::string_view record) {
     fail();
 }
 
+void StreamSink::writeText(std::string_view text) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size() || std::ferror(stream_))
+    fail();
+}
+
 void StreamSink::flush() {
   errno = 0;
   if (std::fflush(stream_) != 0 || std::ferror(stream_)) fail();

@@ -81,6 +81,7 @@ class StreamSink final : public Sink {
   StreamSink(std::FILE* stream, std::string name) : stream_(stream), name_(std::move(name)) {}
 
   void write(std::string_view record) override;
+  void writeText(std::string_view text) override;
   void flush() override;
 
  private:

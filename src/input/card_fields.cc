@@ -86,12 +86,8 @@ void CardFields::fail(FieldColumns columns, std::size_t index, const std::string
   } else if (text.find('{') != std::string_view::npos) {
     hint = " (a { comment is allowed only on list-size cards)";
   }
-  const Error::Place place{cardNumber_, static_cast<int>(field.begin + 1),
-                           static_cast<int>(field.end)};
-  const std::string where = "card " + std::to_string(place.card) + ", columns " +
-                            std::to_string(place.firstColumn) + "-" +
-                            std::to_string(place.lastColumn) + ": ";
-  throw Error(where + what + std::string(hint), place, where.size());
+  throw CardError(cardNumber_, static_cast<int>(field.begin) + 1, static_cast<int>(field.end),
+                  what + std::string(hint));
 }
 
 namespace {
@@ -147,22 +143,6 @@ std::string printableField(std::string_view text) {
   std::size_t begin = text.find_first_not_of(' ');
   if (begin == std::string_view::npos) return {};
   return printableText(text.substr(begin, text.find_last_not_of(' ') - begin + 1));
-}
-
-std::string printableText(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string shown;
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f) {
-      shown += c;
-    } else {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xf];
-    }
-  }
-  return shown;
 }
 
 }  // namespace sizgen

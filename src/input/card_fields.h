@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "input/field_columns.h"
+#include "base/printable_text.h"
 
 namespace sizgen {
 
@@ -57,9 +58,5 @@ std::string listCardHint(std::string_view card);
 // `text` without its surrounding blanks, each byte outside printable ASCII
 // written as \xHH.
 std::string printableField(std::string_view text);
-
-// `text` with each byte outside printable ASCII written as \xHH, so that
-// it shows as one line and sends nothing but text to a terminal.
-std::string printableText(std::string_view text);
 
 }  // namespace sizgen

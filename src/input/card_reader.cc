@@ -25,6 +25,8 @@ bool CardReader::next(std::string& image) {
       beyond_.text += static_cast<char>(c);
     ++column;
   };
+  line_.clear();
+  lineEnd_ = "";
   bool anything = false;
   bool carriageReturn = false;  // held back until we know what follows it
   errno = 0;
@@ -40,7 +42,11 @@ bool CardReader::next(std::string& image) {
       break;
     }
     anything = true;
-    if (c == '\n') break;
+    if (c == '\n') {
+      lineEnd_ = carriageReturn ? "\r\n" : "\n";
+      break;
+    }
+    if (keepLines_) line_ += static_cast<char>(c);
     if (carriageReturn) {
       keep('\r');
       carriageReturn = false;
@@ -51,6 +57,7 @@ bool CardReader::next(std::string& image) {
       keep(c);
     }
   }
+  if (keepLines_ && lineEnd_ == "\r\n") line_.pop_back();
   ++lineNumber_;
   return true;
 }

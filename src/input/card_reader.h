@@ -2,13 +2,13 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/error.h"
+#include "model/card_kind.h"
 
 namespace sizgen {
-
-inline constexpr std::size_t kCardColumns = 80;
 
 // An input that cannot be read: its message names the deck already
 // ("cannot read standard input: Is a directory").
@@ -48,6 +48,14 @@ class CardReader {
   };
   const BeyondCard& beyondCard() const { return beyond_; }
 
+  // Keeps each line whole as well, for the model of the deck's cards
+  // (memory then grows with the length of a line).
+  void keepLines() { keepLines_ = true; }
+  // With keepLines: the line last read, whole, without its line end, and
+  // that line end: "\n", "\r\n", or "" for a last line without one.
+  const std::string& line() const { return line_; }
+  std::string_view lineEnd() const { return lineEnd_; }
+
   // Whether the deck is read from a terminal: there, nothing is read after
   // the deck's end, since a user typing it would have to end the input.
   bool interactive() const;
@@ -57,6 +65,9 @@ class CardReader {
   std::string name_;
   long lineNumber_ = 0;
   BeyondCard beyond_;
+  bool keepLines_ = false;
+  std::string line_;
+  std::string_view lineEnd_;
 };
 
 }  // namespace sizgen

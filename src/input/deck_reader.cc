@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <type_traits>
 
 #include "fortran/formatted_io.h"
 #include "input/card_fields.h"
@@ -46,11 +48,13 @@ enum class Next { ReadCard, DispatchAgain, EndDeck };
 
 class DeckReader {
  public:
-  DeckReader(CardReader& cards, Sink& listing) : cards_(cards), listing_(listing) {}
+  DeckReader(CardReader& cards, Sink& listing, DeckReading* record)
+      : cards_(cards), listing_(listing), record_(record) {}
 
   DeckSettings run() {
     std::string card;
     while (cards_.next(card)) {
+      beginRecord(DeckCard::Role::ListSize);
       if (cards_.beyondCard().first != 0 && !commentRunsPastColumn80(card))
         warn(pastColumn80(cards_.lineNumber(), cards_.beyondCard()));
       Next next = dispatch(card);
@@ -63,6 +67,9 @@ class DeckReader {
     return settings_;
   }
 
+  // The warnings of the cards read so far.
+  const Warnings& warnings() const { return settings_.warnings; }
+
  private:
   // The echo line of a keyword card: its FORMAT with `items`.
   void echo(CardKind kind, std::initializer_list<fio::Item> items) {
@@ -74,6 +81,64 @@ class DeckReader {
   void warn(Warning warning) { settings_.warnings.push_back(std::move(warning)); }
   void warn(Warnings warnings) {
     for (Warning& warning : warnings) warn(std::move(warning));
+  }
+
+  // The model of the cards, when one is recorded: each card as it is
+  // read, then what the reader takes it for and its fields.
+  void beginRecord(DeckCard::Role role) {
+    if (record_ == nullptr) return;
+    DeckCard& recorded = record_->cards.emplace_back();
+    recorded.line = cards_.lineNumber();
+    recorded.text = cards_.line();
+    recorded.lineEnd = cards_.lineEnd();
+    recorded.role = role;
+  }
+  DeckCard* recording() { return record_ != nullptr ? &record_->cards.back() : nullptr; }
+
+  // The fields `columns` of this card (the first `count`), before they
+  // are read: where each lies and what it holds.
+  void recordFields(const CardFields& fields, std::string_view image, FieldColumns columns,
+                    std::size_t count, bool real) {
+    DeckCard* recorded = recording();
+    if (recorded == nullptr) return;
+    recorded->fields.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+      const CardFields::Span span = fields.span(columns, i);
+      DeckField& field = recorded->fields.emplace_back();
+      field.number = static_cast<int>(i) + 1;
+      field.firstColumn = static_cast<int>(span.begin) + 1;
+      field.lastColumn = static_cast<int>(span.end);
+      field.shift = columns.first + static_cast<int>(i) * columns.width - field.firstColumn;
+      field.text = image.substr(span.begin, span.end - span.begin);
+      field.real = real;
+    }
+  }
+
+  // Field `index` (from 0) was read: its value and what it sets.
+  void recordValue(std::size_t index, std::int32_t value, double real,
+                   std::optional<Setting> sets = std::nullopt,
+                   std::optional<std::int32_t> replacedBy = std::nullopt) {
+    DeckCard* recorded = recording();
+    if (recorded == nullptr) return;
+    DeckField& field = recorded->fields.at(index);
+    field.read = true;
+    field.value = value;
+    field.realValue = real;
+    field.sets = sets;
+    field.replacedBy = replacedBy;
+  }
+
+  // The one value of a keyword card, read and recorded.
+  template <class T>
+  T readRecordedValue(const CardFields& fields, const std::string& card, Setting::Name sets) {
+    recordFields(fields, card, kValueField, 1, std::is_same_v<T, double>);
+    T value = readValue<T>(fields);
+    if constexpr (std::is_same_v<T, double>) {
+      recordValue(0, 0, value, Setting{sets});
+    } else {
+      recordValue(0, value, value, Setting{sets});
+    }
+    return value;
   }
 
   // The cards after the one that ends the deck are not read: the first
@@ -91,6 +156,7 @@ class DeckReader {
     std::string firstImage;
     try {
       while (cards_.next(card)) {
+        beginRecord(DeckCard::Role::AfterDeckEnd);
         if (cards_.lineNumber() - lastCard > kCardsPastEnd) {
           moreUncounted = true;
           break;
@@ -146,25 +212,39 @@ class DeckReader {
     CardFields fields(card, cards_.lineNumber());
     const CardKind kind = classifyCard(card);
     if (kind != CardKind::Comment && kind != CardKind::ListSize) noteKeywordCard(kind);
+    if (DeckCard* recorded = recording(); recorded != nullptr && kind != CardKind::ListSize) {
+      recorded->role =
+          kind == CardKind::Comment ? DeckCard::Role::Comment : DeckCard::Role::Keyword;
+      recorded->kind = kind;
+      recorded->name = kind == CardKind::Comment ? "comment" : keywordName(kind);
+      recorded->keywordFirstColumn = 1;
+      recorded->keywordLastColumn =
+          kind == CardKind::Comment ? 1 : static_cast<int>(keywordName(kind).size());
+    }
     switch (kind) {
       case CardKind::Comment:
         echo(kind, {card});
         break;
       case CardKind::DefaultMultiplier:
-        settings_.DEFMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
+        settings_.DEFMUL = {readRecordedValue<double>(fields, card, Setting::Name::DEFMUL),
+                            valueOrigin(fields, kind)};
         checkValueField(card, fields, kind, settings_.DEFMUL);
         echo(kind, {settings_.DEFMUL.value, card});
         break;
       case CardKind::FinalMultiplier:
         settings_.KSCALE = 1;
-        settings_.FINMUL = {readValue<double>(fields), valueOrigin(fields, kind)};
+        if (DeckCard* recorded = recording()) recorded->sets = Setting{Setting::Name::KSCALE};
+        settings_.FINMUL = {readRecordedValue<double>(fields, card, Setting::Name::FINMUL),
+                            valueOrigin(fields, kind)};
         checkValueField(card, fields, kind, settings_.FINMUL);
         echo(kind, {settings_.FINMUL.value, card});
         break;
       case CardKind::FixedLists: {
         std::array<std::int32_t, kFixedFlags.count> flags{};
+        recordFields(fields, card, kFixedFlags, flags.size(), false);
         fields.readIntegers(kFixedFlags, flags);
         for (std::size_t k = 1; k <= flags.size(); ++k) {
+          recordValue(k - 1, flags[k - 1], flags[k - 1], Setting{Setting::Name::LSTFIX, k});
           settings_.LSTFIX(k) = {flags[k - 1], fieldOrigin(fields, keywordName(kind), kFixedFlags,
                                                            k - 1, flags[k - 1])};
         }
@@ -173,7 +253,8 @@ class DeckReader {
         break;
       }
       case CardKind::CardLimit: {
-        auto limit = readValue<std::int32_t>(fields);
+        auto limit = readRecordedValue<std::int32_t>(fields, card, Setting::Name::LSTNEW);
+        if (DeckCard* recorded = recording()) recorded->fields[0].sets->index = kCardLimitList;
         checkValueField(card, fields, kind, limit);
         checkCardLimitList(keywordName(kind), fields.span(kValueField, 0));
         echo(kind, {limit, card});
@@ -181,16 +262,20 @@ class DeckReader {
         break;
       }
       case CardKind::List6Scale:
-        settings_.SCALE6 = {readValue<double>(fields), valueOrigin(fields, kind)};
+        settings_.SCALE6 = {readRecordedValue<double>(fields, card, Setting::Name::SCALE6),
+                            valueOrigin(fields, kind)};
         checkValueField(card, fields, kind, settings_.SCALE6);
         echo(kind, {settings_.SCALE6.value, card});
         break;
       case CardKind::RamTables:
         settings_.KRAMTB = {1, {.card = cards_.lineNumber(), .what = keywordName(kind)}};
+        if (DeckCard* recorded = recording()) recorded->sets = Setting{Setting::Name::KRAMTB};
         checkUnreadColumns(card, kind);
         break;
       case CardKind::Quantum: {
-        auto quantum = readValue<std::int32_t>(fields);
+        auto quantum = readRecordedValue<std::int32_t>(fields, card, Setting::Name::NQUANT);
+        if (DeckCard* recorded = recording(); recorded != nullptr && quantum < 1)
+          recorded->fields[0].replacedBy = kLargestQuantum;
         checkValueField(card, fields, kind, quantum);
         settings_.NQUANT = {quantum < 1 ? kLargestQuantum : quantum,
                             valueOrigin(fields, kind, quantum)};
@@ -253,6 +338,14 @@ class DeckReader {
     if (brace != std::string::npos)
       std::fill(image.begin() + static_cast<long>(brace), image.end(), ' ');
     if (image.starts_with("BLANK ")) image.assign(kCardColumns, ' ');
+    if (DeckCard* recorded = recording()) {
+      recorded->role =
+          LFIRST_ == kOffsetsCard ? DeckCard::Role::SupplementalOffsets : DeckCard::Role::ListSize;
+      recorded->firstList = LFIRST_ <= kFourthCard ? LFIRST_ : 0;
+      recorded->name = listCard(LFIRST_).name;
+      recorded->commentColumn = brace != std::string::npos ? static_cast<int>(brace) + 1 : 0;
+      recorded->blank = card.starts_with("BLANK ");
+    }
 
     std::string hint = listCardHint(card);
     if (image.find(kFourthCardMarker) != std::string::npos) {
@@ -263,16 +356,29 @@ class DeckReader {
     std::array<std::int32_t, kListFields.count> values{};
     std::array<double, kListFields.count> reals{};
     const bool readAsReals = image.find('E') != std::string::npos;
+    const std::size_t readFields = LFIRST_ == kOffsetsCard && !readAsReals ? 7 : 10;
+    recordFields(fields, image, kListFields, readFields, readAsReals);
     if (readAsReals) {
       fields.readReals(kListFields, reals);
       for (std::size_t i = 0; i < reals.size(); ++i) {
+        recordValue(i, 0, reals[i]);
         values[i] = fields.truncate(reals[i], kListFields, i);
       }
     } else {
-      std::size_t count = LFIRST_ == kOffsetsCard ? 7 : 10;
-      fields.readIntegers(kListFields, std::span(values).first(count));
+      fields.readIntegers(kListFields, std::span(values).first(readFields));
     }
-    const std::size_t readFields = LFIRST_ == kOffsetsCard && !readAsReals ? 7 : 10;
+    for (std::size_t i = 0; i < readFields; ++i) {
+      std::optional<Setting> sets;
+      if (LFIRST_ <= kFourthCard) {
+        sets = Setting{Setting::Name::LSTNEW, static_cast<std::size_t>(LFIRST_) + i};
+      } else if (i < 7) {
+        sets = Setting{Setting::Name::LSTSUP, i + 1};
+      }
+      std::optional<std::int32_t> replacedBy;
+      if (LFIRST_ == kOffsetsCard && i < kOffsetReplacements.size() && values[i] < 1)
+        replacedBy = kOffsetReplacements[i];
+      recordValue(i, values[i], reals[i], sets, replacedBy);
+    }
     warn(fieldWarnings(image, cards_.lineNumber(), fields, kListFields, readFields));
     if (LFIRST_ == kFourthCard)
       checkCardLimitList(listCard(LFIRST_).name, fields.span(kListFields, 0));
@@ -306,6 +412,7 @@ class DeckReader {
 
   CardReader& cards_;
   Sink& listing_;
+  DeckReading* record_;
   DeckSettings settings_;
   int LFIRST_ = kFirstCard;
   // The line of the last card of each kind, 0: none yet.
@@ -321,8 +428,14 @@ CardKind classifyCard(std::string_view image) {
   return CardKind::ListSize;
 }
 
-DeckSettings readDeck(CardReader& cards, Sink& listing) {
-  return DeckReader(cards, listing).run();
+DeckSettings readDeck(CardReader& cards, Sink& listing, DeckReading* record) {
+  DeckReader reader(cards, listing, record);
+  try {
+    return reader.run();
+  } catch (const Error&) {
+    if (record != nullptr) record->warnings = reader.warnings();
+    throw;
+  }
 }
 
 }  // namespace sizgen

@@ -5,6 +5,7 @@
 #include "base/sink.h"
 #include "input/card_reader.h"
 #include "input/keywords.h"
+#include "model/deck_cards.h"
 #include "model/deck_settings.h"
 
 namespace sizgen {
@@ -16,7 +17,9 @@ CardKind classifyCard(std::string_view image);
 // Reads the deck until its end (end of input, or the supplemental-offsets
 // card), echoes each card on the listing with what it was taken for, and
 // returns what the cards say, lists 1 to 40 included.  Nothing is
-// computed here.
-DeckSettings readDeck(CardReader& cards, Sink& listing);
+// computed here.  With `record`, also records each card read in its
+// `cards` (from a reader that keeps its lines), and when a card cannot be
+// read, the warnings of the cards before it in its `warnings`.
+DeckSettings readDeck(CardReader& cards, Sink& listing, DeckReading* record = nullptr);
 
 }  // namespace sizgen

@@ -7,21 +7,9 @@
 
 #include "base/error.h"
 #include "input/field_columns.h"
+#include "model/card_kind.h"
 
 namespace sizgen {
-
-// What a card is, decided by its leading columns.
-enum class CardKind {
-  Comment,            // "C "
-  DefaultMultiplier,  // "DEFAULT"
-  FinalMultiplier,    // "SCALE "
-  FixedLists,         // "FIXED "
-  CardLimit,          // "CARDS "
-  List6Scale,         // "NBHDSW"
-  RamTables,          // "RAM TABLES"
-  Quantum,            // "ROUND UP"
-  ListSize,           // anything else
-};
 
 // A keyword card: the text its leading columns spell, the columns it
 // reads its value or flags from (nothing else on the card is read), and

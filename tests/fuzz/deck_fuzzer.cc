@@ -2,9 +2,9 @@
 // analysis, all held in memory.  The first byte picks the mode:
 //
 //   0 a run   1 --check   2 --report   3 --json   4 --explain=LIST   5 --fit=SIZE
-//   6 --diff  7 --json --diff
+//   6 --diff  7 --json --diff  8 --annotate  9 --format
 //
-// (its value modulo 8).  --explain takes one more byte: 0 is "all", any
+// (its value modulo 10).  --explain takes one more byte: 0 is "all", any
 // other picks a list from 1 to 99.  --fit takes four more: a 16-bit
 // number (plus 1) shifted left by 0 to 39 bits, the budget in bytes.  The
 // rest is the deck; --diff splits it at its first NUL byte into the old
@@ -40,7 +40,7 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
     input = input.subspan(1);
     return byte;
   };
-  switch (take() % 8) {
+  switch (take() % 10) {
     case 1:
       return {"--check"};
     case 2:
@@ -61,6 +61,10 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
       return {"--diff=old.deck", "new.deck"};
     case 7:
       return {"--json", "--diff=old.deck", "new.deck"};
+    case 8:
+      return {"--annotate"};
+    case 9:
+      return {"--format"};
     default:
       return {};
   }
