@@ -340,6 +340,103 @@ TEST(NoWritePermission, ReadOnlyScratchFileIsConnectedAndKept) {
   EXPECT_EQ(lineCount(support::readFile(dir.file("newmods.for"))), 211u);
 }
 
+TEST(NoWritePermission, DirectoryTheUserMayWriteButNotRead) {
+  // Runs at the same time are kept apart by a lock on the directory, which
+  // needs it open for reading: in a directory of mode 0300 each of six
+  // runs at once is refused before it writes anything.
+  auto prefix = unprivileged();
+  SKIP_UNLESS_UNPRIVILEGED(prefix);
+  support::TempDir dir;
+  ::chmod(dir.path().c_str(), 0711);
+  const std::string dropBox = dir.file("drop-box");
+  ASSERT_EQ(::mkdir(dropBox.c_str(), 0700), 0);
+  std::vector<std::string> names = {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"};
+  for (const std::string& name : names) {
+    support::writeFile(dropBox + "/" + name, "earlier " + name + "\n");
+    ASSERT_EQ(::chmod((dropBox + "/" + name).c_str(), 0666), 0);
+  }
+  if (!prefix->empty()) {
+    ASSERT_EQ(::chown(dropBox.c_str(), 65534, 65534), 0);
+  }
+  ASSERT_EQ(::chmod(dropBox.c_str(), 0300), 0);
+  support::writeFile(dir.file("a.deck"), "DEFAULT      2.0\n");
+  support::writeFile(dir.file("b.deck"), "SCALE        0.5\n");
+
+  std::string run;
+  for (const std::string& word : *prefix) run += support::shellQuote(word) + " ";
+  run += support::shellQuote(SIZGEN_BINARY);
+  const std::string at = support::shellQuote(dir.path());
+  support::ProcessResult result = support::runCommand(
+      "cd " + support::shellQuote(dropBox) + " && for i in 1 2 3 4 5 6; do { " + run + " <" + at +
+      "/$(if [ $((i % 2)) = 0 ]; then echo a; else echo b; fi).deck >/dev/null 2>" + at +
+      "/err.$i; echo $? >" + at + "/status.$i; } & done; wait");
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  for (int i = 1; i <= 6; ++i) {
+    SCOPED_TRACE("run " + std::to_string(i));
+    EXPECT_EQ(support::readFile(dir.file("status." + std::to_string(i))), "1\n");
+    EXPECT_EQ(support::readFile(dir.file("err." + std::to_string(i))),
+              "sizgen: cannot lock the directory of newmods.for: Permission denied\n");
+  }
+  ASSERT_EQ(::chmod(dropBox.c_str(), 0700), 0);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dropBox))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(left, names);
+  for (const std::string& name : names)
+    EXPECT_EQ(support::readFile(dropBox + "/" + name), "earlier " + name + "\n");
+}
+
+// --- Append-only directories and files ----------------------------------
+
+TEST(AppendOnly, RefusedBeforeAnythingIsWritten) {
+  // No name in an append-only directory (chattr +a) can be removed or
+  // renamed: a run there could neither replace a file nor remove its
+  // temporaries.  An append-only file cannot be replaced either.
+  struct Case {
+    std::string what;
+    bool earlierSet;
+    std::string appendOnly;  // relative to the directory
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"directory with an earlier set", true, ".",
+       "cannot replace newmods.for: its directory is append-only"},
+      {"empty directory", false, ".", "cannot open newmods.for: its directory is append-only"},
+      {"dimdef.for", true, "dimdef.for", "cannot replace dimdef.for: Operation not permitted"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    support::TempDir dir;
+    if (c.earlierSet) {
+      for (std::string_view name : {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"})
+        support::writeFile(dir.file(std::string(name)), "earlier\n");
+    }
+    const std::string target = support::shellQuote(dir.path() + "/" + c.appendOnly);
+    if (support::runCommand("chattr +a " + target + " 2>&1").exitStatus != 0) {
+      GTEST_SKIP() << "chattr +a does not work here (a file system without the attribute, or "
+                      "no CAP_LINUX_IMMUTABLE)";
+    }
+    struct Undo {
+      std::string target;
+      ~Undo() { support::runCommand("chattr -a " + target); }
+    } undo{target};
+    std::vector<std::string> before;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      before.push_back(entry.path().filename().string());
+
+    Outcome outcome = launch(Launch(dir.path()), Deck("DEFAULT      2.0\n"));
+    EXPECT_EQ(outcome.exitStatus, 1) << outcome;
+    EXPECT_EQ(outcome.err, "sizgen: " + c.message + "\n");
+    EXPECT_EQ(outcome.out, "");
+    std::vector<std::string> after;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      after.push_back(entry.path().filename().string());
+    EXPECT_EQ(after, before) << "no temporary is left";
+  }
+}
+
 TEST(FilesPushedOutAtTheEnd, FailureComesBeforeTheClosingLine) {
   // dimdef.for and debug.lis of the empty deck fit one stdio buffer each:
   // they reach the device only when the run pushes them out at the end,

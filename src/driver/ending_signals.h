@@ -13,17 +13,10 @@ namespace sizgen {
 
 // By name; every real-time signal, SIGRTMIN to SIGRTMAX, ends a process
 // too (their numbers are known only when the program runs).
-inline constexpr std::array kNamedEndingSignals = {SIGHUP,    SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP,
-                                                   SIGABRT,   SIGBUS,  SIGFPE,    SIGUSR1, SIGSEGV,
-                                                   SIGUSR2,   SIGPIPE, SIGALRM,   SIGTERM,
-#ifdef SIGSTKFLT
-                                                   SIGSTKFLT,
-#endif
-                                                   SIGXCPU,   SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,
-#ifdef SIGPWR
-                                                   SIGPWR,
-#endif
-                                                   SIGSYS};
+inline constexpr std::array kNamedEndingSignals = {
+    SIGHUP,  SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,
+    SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU,
+    SIGXFSZ, SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR,  SIGSYS};
 
 // The named ending signals and the real-time ones.
 sigset_t endingSignalSet();

@@ -151,10 +151,12 @@ void TemporaryFiles::put(Temporary& file, const Rename& rename) {
     file.step = Step::Exchanged;
     return;
   }
-  // No file there yet (ENOENT), or a file system that cannot exchange:
-  // the old file, if any, is kept by a hard link, and the temporary
-  // renamed onto the target.  A file system without hard links keeps
-  // nothing.
+  // No file there yet (ENOENT), or a file system that cannot exchange
+  // (EINVAL, ENOSYS): the old file, if any, is kept by a hard link, and
+  // the temporary renamed onto the target.  A file system without hard
+  // links keeps nothing.
+  if (error != ENOENT && error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
+    fail(file.output, error);
   bool existed = error != ENOENT;
   if (existed) {
     int linkError = 0;
