@@ -103,16 +103,32 @@ bool appendOnly(int fd) {
          (status.stx_attributes_mask & status.stx_attributes & STATX_ATTR_APPEND) != 0;
 }
 
+// The file that runs lock where a directory itself cannot be locked: a
+// directory the user may write but not read, or a file system that locks
+// only files open for writing (NFS).  It stays in the directory, and a run
+// that locks the directory locks it too once it exists.
+constexpr const char* kLockFile = ".sizgen.lock";
+
+// An exclusive flock(2) on `fd`; 0 or an errno value.
+int lockExclusively(int fd) {
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  return 0;
+}
+
 // Exclusive locks on directories, held while it lives; each directory is
 // locked once, all in one order, so that two runs cannot wait for each
 // other.  Throws sizgen::Error "cannot lock the directory of OUTPUT:
-// reason" when one cannot be locked, holding none.
+// reason" when neither a directory nor its lock file can be locked,
+// holding none.
 class DirectoryLocks {
  public:
   struct Wanted {
     dev_t device;
     ino_t inode;
-    int fd;
+    int fd;         // open for reading, or by path alone (O_PATH)
+    bool readable;  // open for reading, so that it can be locked
     std::string_view output;
   };
   explicit DirectoryLocks(std::vector<Wanted> wanted) {
@@ -125,15 +141,10 @@ class DirectoryLocks {
       if (i > 0 && wanted[i - 1].device == wanted[i].device &&
           wanted[i - 1].inode == wanted[i].inode)
         continue;
-      int result = 0;
-      while ((result = ::flock(wanted[i].fd, LOCK_EX)) != 0 && errno == EINTR) {
-      }
-      if (result != 0) {
-        const int error = errno;
+      if (const int error = lock(wanted[i]); error != 0) {
         release();
         cannotLock(wanted[i].output, error);
       }
-      held_.push_back(wanted[i].fd);
     }
   }
   ~DirectoryLocks() { release(); }
@@ -141,11 +152,32 @@ class DirectoryLocks {
   DirectoryLocks& operator=(const DirectoryLocks&) = delete;
 
  private:
-  void release() {
-    for (int fd : held_) ::flock(fd, LOCK_UN);
-    held_.clear();
+  // Locks the directory itself where it can, and its lock file where that
+  // exists or the directory cannot be locked; 0 or an errno value.
+  int lock(const Wanted& wanted) {
+    const bool directoryLocked = wanted.readable && lockExclusively(wanted.fd) == 0;
+    if (directoryLocked) locked_.push_back(wanted.fd);
+    int file = ::openat(wanted.fd, kLockFile,
+                        O_RDWR | O_NOFOLLOW | O_CLOEXEC | (directoryLocked ? 0 : O_CREAT), 0666);
+    // Another user's lock file, which this one may only read: a lock on it
+    // holds on a local file system.
+    if (file < 0 && errno == EACCES)
+      file = ::openat(wanted.fd, kLockFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (file < 0) return directoryLocked && errno == ENOENT ? 0 : errno;
+    files_.push_back(file);
+    if (const int error = lockExclusively(file); error != 0) return error;
+    locked_.push_back(file);
+    return 0;
   }
-  std::vector<int> held_;
+  void release() {
+    for (int fd : locked_) ::flock(fd, LOCK_UN);
+    for (int fd : files_) ::close(fd);
+    locked_.clear();
+    files_.clear();
+  }
+
+  std::vector<int> locked_;  // directories (which their owner closes) and lock files
+  std::vector<int> files_;   // lock files, open while it lives
 };
 
 }  // namespace
@@ -171,15 +203,18 @@ const DirectoryFiles::Directory& DirectoryFiles::changedDirectory(const std::str
       throw Error("cannot replace " + std::string(name) + ": its directory is not writable");
     cannot(verb, name, errno);
   }
-  // Its lock needs it open, which needs read permission.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Held open for its lock: for reading where the user may read it, else
+  // by its path alone (see DirectoryLocks).
+  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool readable = fd >= 0;
+  if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) cannotLock(name, errno);
   open_.push_back(fd);
   if (::fstat(fd, &status) != 0) cannotLock(name, errno);
   if (appendOnly(fd))
     throw Error("cannot " + std::string(verb) + " " + std::string(name) +
                 ": its directory is append-only");
-  directories_.push_back({path, std::string(name), fd, status});
+  directories_.push_back({path, std::string(name), fd, readable, status});
   return directories_.back();
 }
 
@@ -275,16 +310,15 @@ void DirectoryFiles::replace(const Output& output, const std::string& text,
 }
 
 void DirectoryFiles::commit(std::span<const Content> contents) {
-  std::vector<DirectoryLocks::Wanted> wanted;
-  for (const Directory& directory : directories_)
-    wanted.push_back(
-        {directory.status.st_dev, directory.status.st_ino, directory.fd, directory.output});
-  const DirectoryLocks locks(std::move(wanted));
   // Made append-only since start-up: no temporary could be removed.
+  std::vector<DirectoryLocks::Wanted> wanted;
   for (const Directory& directory : directories_) {
     if (appendOnly(directory.fd))
       throw Error("cannot write " + directory.output + ": its directory is append-only");
+    wanted.push_back({directory.status.st_dev, directory.status.st_ino, directory.fd,
+                      directory.readable, directory.output});
   }
+  const DirectoryLocks locks(std::move(wanted));
   TemporaryFiles temporaries;
 
   std::vector<std::pair<const Output*, const std::string*>> devices;

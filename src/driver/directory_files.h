@@ -30,18 +30,19 @@ class DirectoryFiles : public OutputFiles {
 
   // A symbolic link in place of a file is followed: the file it leads to
   // is replaced (beside it, in its directory), and the link is kept.  A
-  // directory in which a file is replaced or created must be writable,
-  // readable (for its lock) and not append-only (where no temporary could
-  // be removed).
+  // directory in which a file is replaced or created must be writable and
+  // not append-only (where no temporary could be removed).
   std::optional<FileIdentity> prepare(std::string_view name, Use use) override;
   // Under an exclusive lock on each directory it changes, so that runs at
   // the same time leave one run's set: leaves each unchanged file
   // untouched, writes the others to temporaries, writes a device (such as
   // /dev/null) in place, creates a missing file never written, and puts
   // the temporaries in place (TemporaryFiles::renameAll).  A file replaced
-  // keeps its mode; a new one has mode 0666 less the umask.  Throws
-  // sizgen::Error "cannot lock the directory of NAME: reason" when a lock
-  // cannot be had, before anything is written.
+  // keeps its mode; a new one has mode 0666 less the umask.  A directory
+  // that cannot be locked itself is locked through a file ".sizgen.lock"
+  // in it, which stays.  Throws sizgen::Error "cannot lock the directory
+  // of NAME: reason" when neither can be locked, before anything is
+  // written.
   void commit(std::span<const Content> contents) override;
 
  protected:
@@ -67,8 +68,9 @@ class DirectoryFiles : public OutputFiles {
   // A directory in which the commit replaces or creates a file.
   struct Directory {
     std::string path;
-    std::string output;  // the first output found in it, which messages name
-    int fd = -1;         // open for its lock
+    std::string output;     // the first output found in it, which messages name
+    int fd = -1;            // open for its lock
+    bool readable = false;  // open for reading; else by its path alone
     struct stat status {};
   };
 
