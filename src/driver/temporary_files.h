@@ -60,8 +60,8 @@ class TemporaryFiles {
     Step step = Step::Written;
     std::string backup;  // a hard link to the old file, when one is held
   };
-  void put(Temporary& file, const Rename& rename);
-  void putBack(Temporary& file, const Rename& rename);
+  static void put(Temporary& file, const Rename& rename);
+  static void putBack(Temporary& file, const Rename& rename);
   // The names held: what the destructor and the signal handler remove.
   std::vector<std::string> held() const;
   // Tells the signal handler the names held; call with the signals held
