@@ -227,7 +227,7 @@ TEST(FileSafety, ARunInterruptedAtAnyMomentLeavesOneSet) {
   }
   std::mt19937 random(13);
   std::map<std::string, int> outcomes;
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < 300; ++round) {
     const int signal = round % 4 == 3 ? SIGKILL : kCaught[round % std::size(kCaught)];
     TempDir dir;
     ASSERT_EQ(waitFor(start(dir.path(), decks.file("a.deck"))), 0);
