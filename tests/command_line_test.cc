@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -109,6 +110,9 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
   support::writeFile(dir.file("file"), "");
   const std::string file = dir.file("file");
   const std::string missing = dir.file("missing");
+  // The directory itself, by a path longer than PATH_MAX.
+  std::string tooLong = dir.path();
+  while (tooLong.size() <= PATH_MAX) tooLong += "/.";
   struct Case {
     std::vector<std::string_view> arguments;
     std::string message;
@@ -151,6 +155,8 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"--output-dir="}, "--output-dir needs a directory"},
       {{"-o", missing}, "no output directory \"" + missing + "\""},
       {{"-o", file}, "the output directory \"" + file + "\" is not a directory"},
+      {{"-o", tooLong},
+       "the output directory \"" + tooLong + "\" cannot be used: File name too long"},
       {{"--json", "-o", "/"},
        "--output-dir goes only with a run that writes the files, not with --json"},
       {{"--diff"}, "option \"--diff\" needs a value"},

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "driver/command_line.h"
+#include "driver/ending_signals.h"
 #include "support/test_support.h"
 
 namespace sizgen::testing {
@@ -110,6 +112,21 @@ TEST(Documentation, ManualPageHelpAndReadmeAgree) {
   EXPECT_NE(help.find("2 for a usage error"), std::string::npos);
   // The version in the page's header is the program's.
   EXPECT_NE(manual.find("\"" + std::string(versionLine()) + "\""), std::string::npos);
+}
+
+// The manual page names each signal that a commit holds back or catches.
+TEST(Documentation, ManualPageNamesTheSignalsACommitHoldsBack) {
+  std::string manual = sourceFile("docs/sizgen.1");
+  for (char& c : manual) c = c == '\n' ? ' ' : c;
+  const std::size_t files = manual.find(".SH FILES");
+  const std::string list = manual.substr(files, manual.find(".SH", files + 1) - files);
+  for (int signal : kNamedEndingSignals) {
+    const std::string name = "SIG" + std::string(::sigabbrev_np(signal));
+    EXPECT_TRUE(list.find(name + ",") != std::string::npos ||
+                list.find(name + " and") != std::string::npos)
+        << name;
+  }
+  EXPECT_NE(list.find("and the real-time signals"), std::string::npos);
 }
 
 // The deck of the manual page's example that begins with `title`: the

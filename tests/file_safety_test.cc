@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -14,7 +15,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -70,10 +73,12 @@ void age(const std::string& path) {
 }
 
 // Starts the program in `directory` with `deckPath` on standard input and
-// the listing on /dev/null; returns its process id.
+// the listing on /dev/null, with no core dump; returns its process id.
 pid_t start(const std::string& directory, const std::string& deckPath) {
   const pid_t child = ::fork();
   if (child == 0) {
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
     const int in = ::open(deckPath.c_str(), O_RDONLY);
     const int out = ::open("/dev/null", O_WRONLY);
     if (in < 0 || out < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
@@ -199,9 +204,12 @@ TEST(FileSafety, AHardLinkToAnOutputKeepsTheOldContent) {
 }
 
 TEST(FileSafety, ARunInterruptedAtAnyMomentLeavesOneSet) {
-  // SIGTERM and SIGKILL at random moments of runs that replace deck A's
-  // set with deck B's.  SIGTERM leaves A's set or B's, and nothing else;
-  // SIGKILL leaves each file A's or B's, and may leave a temporary.
+  // Signals that end a process, and SIGKILL, at random moments of runs
+  // that replace deck A's set with deck B's.  A signal that can be caught
+  // leaves A's set or B's, and nothing else; SIGKILL leaves each file A's
+  // or B's, and may leave a temporary.
+  const int kCaught[] = {SIGTERM, SIGINT,  SIGHUP,    SIGQUIT, SIGUSR1,
+                         SIGUSR2, SIGALRM, SIGVTALRM, SIGXCPU, SIGPROF};
   TempDir decks;
   writeFile(decks.file("a.deck"), kDeckA);
   writeFile(decks.file("b.deck"), kDeckB);
@@ -219,32 +227,32 @@ TEST(FileSafety, ARunInterruptedAtAnyMomentLeavesOneSet) {
   }
   std::mt19937 random(13);
   std::map<std::string, int> outcomes;
-  for (int round = 0; round < 200; ++round) {
-    const bool kill = round % 2 == 1;
+  for (int round = 0; round < 300; ++round) {
+    const int signal = round % 4 == 3 ? SIGKILL : kCaught[round % std::size(kCaught)];
     TempDir dir;
     ASSERT_EQ(waitFor(start(dir.path(), decks.file("a.deck"))), 0);
     const pid_t child = start(dir.path(), decks.file("b.deck"));
     const timespec delay{0, static_cast<long>(random() % (runMicroseconds + 1)) * 1000};
     ::nanosleep(&delay, nullptr);
-    ::kill(child, kill ? SIGKILL : SIGTERM);
+    ::kill(child, signal);
     const int status = waitFor(child);
     const FileSet set = setIn(dir.path());
-    ++outcomes[std::string(kill ? "SIGKILL" : "SIGTERM") + (set == b ? ", new set" : ", old set")];
+    const bool kill = signal == SIGKILL;
+    ++outcomes[std::string(kill ? "SIGKILL" : "caught") + (set == b ? ", new set" : ", old set")];
     if (kill) {
       for (std::size_t i = 0; i < set.size(); ++i)
         EXPECT_TRUE(set[i] == a[i] || set[i] == b[i]) << kGenerated[i] << " in round " << round;
       continue;
     }
-    EXPECT_TRUE(set == a || set == b) << "round " << round;
-    EXPECT_TRUE(status == 0 || (WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM)) << status;
+    SCOPED_TRACE(std::string(::strsignal(signal)) + " in round " + std::to_string(round));
+    EXPECT_TRUE(set == a || set == b);
+    EXPECT_TRUE(status == 0 || (WIFSIGNALED(status) && WTERMSIG(status) == signal)) << status;
     EXPECT_EQ(strayNames(dir.path(), {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"}),
-              std::vector<std::string>{})
-        << "round " << round;
+              std::vector<std::string>{});
   }
-  // Both outcomes happen: the interruptions fall before and after the
-  // commit.
-  EXPECT_GT(outcomes["SIGTERM, old set"], 0);
-  EXPECT_GT(outcomes["SIGTERM, new set"], 0);
+  // Both outcomes happen: the signals fall before and after the commit.
+  EXPECT_GT(outcomes["caught, old set"], 0);
+  EXPECT_GT(outcomes["caught, new set"], 0);
 }
 
 TEST(FileSafety, ADeckThatCannotBeReadCreatesNothing) {

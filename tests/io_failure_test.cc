@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -338,6 +339,135 @@ TEST(NoWritePermission, ReadOnlyScratchFileIsConnectedAndKept) {
   EXPECT_EQ(outcome.exitStatus, 0) << outcome;
   EXPECT_EQ(support::readFile(dir.file("dum.bin")), "kept");
   EXPECT_EQ(lineCount(support::readFile(dir.file("newmods.for"))), 211u);
+}
+
+TEST(NoWritePermission, DirectoryTheUserMayWriteButNotRead) {
+  // A directory of mode 0300 cannot be opened to lock it: runs there lock a
+  // file .sizgen.lock in it instead.  A run waits while another holds that
+  // lock, and runs at once, as an ordinary user, leave one run's set.
+  auto prefix = unprivileged();
+  SKIP_UNLESS_UNPRIVILEGED(prefix);
+  support::TempDir dir;
+  ::chmod(dir.path().c_str(), 0711);
+  const std::string dropBox = dir.file("drop-box");
+  ASSERT_EQ(::mkdir(dropBox.c_str(), 0700), 0);
+  const uid_t user = prefix->empty() ? ::geteuid() : 65534;
+  const gid_t group = prefix->empty() ? ::getegid() : 65534;
+  ASSERT_EQ(::chown(dropBox.c_str(), user, group), 0);
+  ASSERT_EQ(::chmod(dropBox.c_str(), 0300), 0);
+  const std::vector<std::string> decks = {"DEFAULT      2.0\n", "SCALE        0.5\n"};
+  std::vector<Files> sets;
+  for (std::size_t i = 0; i < decks.size(); ++i) {
+    support::writeFile(dir.file("deck" + std::to_string(i)), decks[i]);
+    support::TempDir plain;
+    ASSERT_EQ(launch(Launch(plain.path()), Deck(decks[i])).exitStatus, 0);
+    sets.push_back(filesIn(plain.path()));
+  }
+  const auto isOneSet = [&](const Files& files) {
+    return std::any_of(sets.begin(), sets.end(), [&](const Files& set) {
+      return files.newmods == set.newmods && files.dimdef == set.dimdef && files.debug == set.debug;
+    });
+  };
+  // `count` runs at once in the drop box, each deck in turn; the shell
+  // command that starts them and waits for them, their statuses in
+  // status.1, status.2, ...
+  std::string run;
+  for (const std::string& word : *prefix) run += support::shellQuote(word) + " ";
+  run += support::shellQuote(SIZGEN_BINARY);
+  const std::string at = support::shellQuote(dir.path());
+  const auto runsAtOnce = [&](int count) {
+    return "cd " + support::shellQuote(dropBox) + " && for i in $(seq " + std::to_string(count) +
+           "); do { " + run + " <" + at + "/deck$((i % 2)) >/dev/null 2>" + at +
+           "/err.$i; echo $? >" + at + "/status.$i; } & done; wait";
+  };
+
+  // Another run holds the lock: this one waits for it.
+  const std::string lockPath = dropBox + "/.sizgen.lock";
+  const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(::fchown(lock, user, group), 0);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+  const std::string oneRun = runsAtOnce(1);
+  const pid_t waiting = ::fork();
+  if (waiting == 0) {
+    ::execl("/bin/sh", "sh", "-c", oneRun.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::usleep(300'000);
+  EXPECT_FALSE(support::fileExists(dir.file("status.1"))) << "the run did not wait for the lock";
+  EXPECT_FALSE(support::fileExists(dropBox + "/newmods.for"));
+  ::close(lock);
+  int status = -1;
+  ASSERT_EQ(::waitpid(waiting, &status, 0), waiting);
+  EXPECT_EQ(support::readFile(dir.file("status.1")), "0\n");
+  EXPECT_EQ(support::readFile(dir.file("err.1")), "");
+  EXPECT_TRUE(isOneSet(filesIn(dropBox)));
+
+  // Six runs at once, of two decks, ten times.
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    support::ProcessResult result = support::runCommand(runsAtOnce(6));
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    for (int i = 1; i <= 6; ++i) {
+      EXPECT_EQ(support::readFile(dir.file("status." + std::to_string(i))), "0\n");
+      EXPECT_EQ(support::readFile(dir.file("err." + std::to_string(i))), "");
+    }
+    EXPECT_TRUE(isOneSet(filesIn(dropBox)));
+  }
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dropBox))
+    left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{".sizgen.lock", "newmods.for", "dimdef.for", "dum.bin",
+                                         "debug.lis"}));
+}
+
+// --- Append-only directories and files ----------------------------------
+
+TEST(AppendOnly, RefusedBeforeAnythingIsWritten) {
+  // No name in an append-only directory (chattr +a) can be removed or
+  // renamed: a run there could neither replace a file nor remove its
+  // temporaries.  An append-only file cannot be replaced either.
+  struct Case {
+    std::string what;
+    bool earlierSet;
+    std::string appendOnly;  // relative to the directory
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"directory with an earlier set", true, ".",
+       "cannot replace newmods.for: its directory is append-only"},
+      {"empty directory", false, ".", "cannot open newmods.for: its directory is append-only"},
+      {"dimdef.for", true, "dimdef.for", "cannot replace dimdef.for: Operation not permitted"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    support::TempDir dir;
+    if (c.earlierSet) {
+      for (std::string_view name : {"newmods.for", "dimdef.for", "dum.bin", "debug.lis"})
+        support::writeFile(dir.file(std::string(name)), "earlier\n");
+    }
+    const std::string target = support::shellQuote(dir.path() + "/" + c.appendOnly);
+    if (support::runCommand("chattr +a " + target + " 2>&1").exitStatus != 0) {
+      GTEST_SKIP() << "chattr +a does not work here (a file system without the attribute, or "
+                      "no CAP_LINUX_IMMUTABLE)";
+    }
+    struct Undo {
+      std::string target;
+      ~Undo() { support::runCommand("chattr -a " + target); }
+    } undo{target};
+    std::vector<std::string> before;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      before.push_back(entry.path().filename().string());
+
+    Outcome outcome = launch(Launch(dir.path()), Deck("DEFAULT      2.0\n"));
+    EXPECT_EQ(outcome.exitStatus, 1) << outcome;
+    EXPECT_EQ(outcome.err, "sizgen: " + c.message + "\n");
+    EXPECT_EQ(outcome.out, "");
+    std::vector<std::string> after;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      after.push_back(entry.path().filename().string());
+    EXPECT_EQ(after, before) << "no temporary is left";
+  }
 }
 
 TEST(FilesPushedOutAtTheEnd, FailureComesBeforeTheClosingLine) {

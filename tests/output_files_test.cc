@@ -7,12 +7,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -192,40 +195,84 @@ TEST(DirectoryFiles, StartUpFailuresNameTheFileAndCreateNothing) {
 
 // --- A commit that fails or is interrupted -------------------------------
 
-// What happens at the n-th write of the commit.
+// What happens, and at which step of the commit: the n-th write, or the
+// n-th rename (an exchange of two names counts as one).
 enum class Fault { Error, Signal, Kill };
+enum class Step { Write, Rename };
+struct FaultPlan {
+  Step step = Step::Write;
+  int at = 0;  // counts from 1; 0: no fault
+  Fault fault = Fault::Error;
+  int signal = 0;
+  // What an exchange of two names gives: 0 where the file system can
+  // exchange them, EINVAL or ENOSYS where it cannot.
+  int exchange = 0;
+};
 
-// DirectoryFiles whose n-th write writes half its text, then fails, is
-// interrupted by a signal, or is killed.
+// DirectoryFiles whose n-th write writes half its text, or whose n-th
+// rename is about to be made, when the fault strikes: the write or rename
+// fails, or the process sends itself a signal or is killed and, when it
+// lives on, goes on.
 class FaultyFiles final : public DirectoryFiles {
  public:
-  FaultyFiles(std::string directory, int faultAt, Fault fault, int signal)
-      : DirectoryFiles(std::move(directory)), faultAt_(faultAt), fault_(fault), signal_(signal) {}
-  int writes() const { return writes_; }
+  FaultyFiles(std::string directory, FaultPlan plan)
+      : DirectoryFiles(std::move(directory)), plan_(plan) {}
 
  protected:
   void writeAll(int fd, std::string_view name, std::string_view text) override {
-    if (++writes_ != faultAt_) return DirectoryFiles::writeAll(fd, name, text);
+    if (plan_.step != Step::Write || ++writes_ != plan_.at)
+      return DirectoryFiles::writeAll(fd, name, text);
     DirectoryFiles::writeAll(fd, name, text.substr(0, text.size() / 2));
-    if (fault_ == Fault::Error) throw Error("cannot write " + std::string(name) + ": injected");
-    ::kill(::getpid(), fault_ == Fault::Kill ? SIGKILL : signal_);
+    if (plan_.fault == Fault::Error)
+      throw Error("cannot write " + std::string(name) + ": injected");
+    strike();
     DirectoryFiles::writeAll(fd, name, text.substr(text.size() / 2));
+  }
+  int rename(const std::string& from, const std::string& to, unsigned flags) override {
+    if (flags == RENAME_EXCHANGE && plan_.exchange != 0) return plan_.exchange;
+    // An exchange with no file to exchange with fails as it would, uncounted.
+    if (flags == RENAME_EXCHANGE && ::access(to.c_str(), F_OK) != 0) return ENOENT;
+    if (plan_.step == Step::Rename && ++renames_ == plan_.at) {
+      if (plan_.fault == Fault::Error) return EIO;
+      strike();
+    }
+    return DirectoryFiles::rename(from, to, flags);
   }
 
  private:
-  int faultAt_;
-  Fault fault_;
-  int signal_;
+  void strike() const { ::kill(::getpid(), plan_.fault == Fault::Kill ? SIGKILL : plan_.signal); }
+
+  FaultPlan plan_;
   int writes_ = 0;
+  int renames_ = 0;
 };
 
-// One commit in a child process; its wait status.
-int commitInChild(const std::string& directory, int faultAt, Fault fault, int signal) {
+// Every signal whose default action ends a process and that a process may
+// catch, as signal(7) lists them: all but those below, and the two that
+// the C library keeps for itself (32 and 33, below SIGRTMIN).
+std::vector<int> endingSignals() {
+  const std::vector<int> others = {SIGKILL, SIGSTOP, SIGCHLD, SIGCONT, SIGTSTP,
+                                   SIGTTIN, SIGTTOU, SIGURG,  SIGWINCH};
+  std::vector<int> signals;
+  for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    if (std::find(others.begin(), others.end(), signal) == others.end() &&
+        (signal < 32 || signal >= SIGRTMIN))
+      signals.push_back(signal);
+  }
+  return signals;
+}
+
+// One commit in a child process, with each ending signal at its default
+// action and no core dump; its wait status.
+int commitInChild(const std::string& directory, const FaultPlan& plan) {
   const pid_t child = ::fork();
   if (child == 0) {
+    for (int signal : endingSignals()) ::signal(signal, SIG_DFL);
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
     int status = 0;
     try {
-      FaultyFiles files(directory, faultAt, fault, signal);
+      FaultyFiles files(directory, plan);
       prepareAll(files);
       commitAll(files, kNew);
     } catch (const Error&) {
@@ -238,29 +285,40 @@ int commitInChild(const std::string& directory, int faultAt, Fault fault, int si
   return status;
 }
 
-TEST(DirectoryFiles, ACommitThatFailsOrIsInterruptedLeavesTheEarlierSet) {
+TEST(DirectoryFiles, ACommitThatFailsOrIsInterruptedLeavesOneSet) {
   struct Case {
-    const char* name;
+    std::string name;
     Fault fault;
     int signal;
   };
-  const Case cases[] = {{"write fails", Fault::Error, 0},
-                        {"SIGINT", Fault::Signal, SIGINT},
-                        {"SIGTERM", Fault::Signal, SIGTERM},
-                        {"SIGHUP", Fault::Signal, SIGHUP},
-                        {"SIGKILL", Fault::Kill, 0}};
+  std::vector<Case> cases = {{"failure", Fault::Error, 0}, {"SIGKILL", Fault::Kill, 0}};
+  for (int signal : endingSignals()) cases.push_back({::strsignal(signal), Fault::Signal, signal});
   // The writes: newmods.for and dimdef.for to their temporaries, then
-  // debug.lis, a link to /dev/null, in place after them.
+  // debug.lis, a link to /dev/null, in place after them; the renames:
+  // newmods.for and dimdef.for.
+  const std::vector<std::pair<Step, int>> steps = {
+      {Step::Write, 1}, {Step::Write, 2}, {Step::Write, 3}, {Step::Rename, 1}, {Step::Rename, 2}};
   for (const Case& c : cases) {
-    for (int n = 1; n <= 3; ++n) {
-      SCOPED_TRACE(std::string(c.name) + " at write " + std::to_string(n));
+    for (const auto& [step, at] : steps) {
+      // A kill during the renames can leave some files new and the others
+      // old: nothing holds it back.
+      if (c.fault == Fault::Kill && step == Step::Rename) continue;
+      SCOPED_TRACE(c.name + " at " + (step == Step::Write ? "write " : "rename ") +
+                   std::to_string(at));
       TempDir dir;
       writeEarlierSet(dir);
       ASSERT_EQ(::unlink(dir.file("debug.lis").c_str()), 0);
       ASSERT_EQ(::symlink("/dev/null", dir.file("debug.lis").c_str()), 0);
-      const auto expected = entries(dir.path());
+      auto expected = entries(dir.path());
+      // A signal during the renames takes effect once they are done: the
+      // new set is complete.
+      const bool completed = c.fault == Fault::Signal && step == Step::Rename;
+      if (completed) {
+        expected["newmods.for"] = kNew.newmods;
+        expected["dimdef.for"] = kNew.dimdef;
+      }
 
-      const int status = commitInChild(dir.path(), n, c.fault, c.signal);
+      const int status = commitInChild(dir.path(), {step, at, c.fault, c.signal, 0});
       if (c.fault == Fault::Error) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
       } else {
@@ -278,15 +336,50 @@ TEST(DirectoryFiles, ACommitThatFailsOrIsInterruptedLeavesTheEarlierSet) {
         });
       }
       EXPECT_EQ(after, expected);
-      for (const char* name : {"newmods.for", "dimdef.for", "dum.bin"})
-        EXPECT_EQ(modified(dir.file(name)), 1'000'000'000LL * 1'000'000'000LL) << name;
+      if (!completed) {
+        for (const char* name : {"newmods.for", "dimdef.for", "dum.bin"})
+          EXPECT_EQ(modified(dir.file(name)), 1'000'000'000LL * 1'000'000'000LL) << name;
+      }
     }
   }
   // Without a fault, the same commit replaces the set.
   TempDir dir;
   writeEarlierSet(dir);
-  EXPECT_EQ(commitInChild(dir.path(), 0, Fault::Error, 0), 0);
+  EXPECT_EQ(commitInChild(dir.path(), {}), 0);
   EXPECT_EQ(readFile(dir.file("newmods.for")), kNew.newmods);
+}
+
+TEST(DirectoryFiles, AFailedRenamePutsTheEarlierFilesBack) {
+  // The renames put newmods.for, dimdef.for and debug.lis in place, in
+  // that order; when one fails, those before it are put back, whether the
+  // file system exchanges names or not, and files created are removed.
+  for (int exchange : {0, EINVAL, ENOSYS}) {
+    for (bool earlier : {true, false}) {
+      for (int at = 1; at <= 4; ++at) {
+        SCOPED_TRACE("exchange " + std::string(exchange == 0 ? "possible" : ::strerror(exchange)) +
+                     (earlier ? ", earlier set" : ", empty directory") + ", rename " +
+                     std::to_string(at) + " fails");
+        TempDir dir;
+        const auto before = earlier ? writeEarlierSet(dir) : entries(dir.path());
+        FaultyFiles files(dir.path(), {Step::Rename, at, Fault::Error, 0, exchange});
+        prepareAll(files);
+        const std::string error = errorOf([&] { commitAll(files, kNew); });
+        if (at == 4) {
+          // Three renames: the fourth never comes, and the set is new.
+          EXPECT_EQ(error, "(no error)");
+          EXPECT_EQ(entries(dir.path()),
+                    (std::map<std::string, std::string>{{"newmods.for", kNew.newmods},
+                                                        {"dimdef.for", kNew.dimdef},
+                                                        {"dum.bin", earlier ? "scratch" : ""},
+                                                        {"debug.lis", kNew.debug}}));
+          continue;
+        }
+        const char* failed[] = {"newmods.for", "dimdef.for", "debug.lis"};
+        EXPECT_EQ(error, "cannot write " + std::string(failed[at - 1]) + ": Input/output error");
+        EXPECT_EQ(entries(dir.path()), before);
+      }
+    }
+  }
 }
 
 TEST(StreamSink, RecordsEndWithALineFeedAndFailuresAreReported) {

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "driver/directory_files.h"
 #include "support/test_support.h"
 
 namespace sizgen {
@@ -134,6 +136,29 @@ TEST(SameFile, DevicesAreNeverTheSameFile) {
   ProcessResult piped = runIn(dir.path(), "\"$sizgen\" | tail -n 1");
   EXPECT_EQ(piped.err, "");
   EXPECT_NE(piped.out.find("Normal termination"), std::string::npos) << piped.out;
+}
+
+TEST(SameFile, AnInodeFreedByAnotherRunIsNotTakenForTheSameFile) {
+  // Between this run's look at newmods.for and its look at dimdef.for,
+  // another run replaces newmods.for (its old inode freed) and writes a
+  // new dimdef.for, which a file system such as ext4 gives the freed
+  // inode.  The two outputs are still two files.
+  int sameIdentity = 0;
+  for (int trial = 0; trial < 20; ++trial) {
+    TempDir dir;
+    for (const std::string& name : kOutputs) writeFile(dir.file(name), "earlier " + name + "\n");
+    DirectoryFiles files(dir.path());
+    const auto newmods = files.prepare("newmods.for", OutputFiles::Use::Written);
+    // The other run's temporaries, renamed into place.
+    writeFile(dir.file(".newmods"), "another run's newmods.for\n");
+    ASSERT_EQ(std::rename(dir.file(".newmods").c_str(), dir.file("newmods.for").c_str()), 0);
+    writeFile(dir.file(".dimdef"), "another run's dimdef.for\n");
+    ASSERT_EQ(std::rename(dir.file(".dimdef").c_str(), dir.file("dimdef.for").c_str()), 0);
+    const auto dimdef = files.prepare("dimdef.for", OutputFiles::Use::Written);
+    ASSERT_TRUE(newmods && dimdef);
+    if (*newmods == *dimdef) ++sameIdentity;
+  }
+  EXPECT_EQ(sameIdentity, 0) << "newmods.for and dimdef.for taken for one file, in 20 trials";
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <string>
@@ -263,8 +265,14 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
       return fail("--output-dir goes only with a run that writes the files, not with " +
                   optionName(options.mode));
     struct stat status {};
-    if (::stat(options.outputDirectory.c_str(), &status) != 0)
-      return fail("no output directory " + quoted(options.outputDirectory));
+    if (::stat(options.outputDirectory.c_str(), &status) != 0) {
+      // Missing, or a name the program cannot use (too long a path, a
+      // directory on the way it may not search).
+      if (errno == ENOENT || errno == ENOTDIR)
+        return fail("no output directory " + quoted(options.outputDirectory));
+      return fail("the output directory " + quoted(options.outputDirectory) +
+                  " cannot be used: " + std::strerror(errno));
+    }
     if (!S_ISDIR(status.st_mode))
       return fail("the output directory " + quoted(options.outputDirectory) +
                   " is not a directory");

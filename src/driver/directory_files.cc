@@ -90,52 +90,133 @@ mode_t newFileMode() {
   return mode;
 }
 
+[[noreturn]] void cannotLock(std::string_view name, int error) {
+  throw Error("cannot lock the directory of " + std::string(name) + ": " + std::strerror(error));
+}
+
+// Whether the file or directory open on `fd` is append-only (chattr +a):
+// no name in such a directory can be removed or renamed, and such a file
+// cannot be replaced.
+bool appendOnly(int fd) {
+  struct statx status {};
+  return ::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE, &status) == 0 &&
+         (status.stx_attributes_mask & status.stx_attributes & STATX_ATTR_APPEND) != 0;
+}
+
+// The file that runs lock where a directory itself cannot be locked: a
+// directory the user may write but not read, or a file system that locks
+// only files open for writing (NFS).  It stays in the directory, and a run
+// that locks the directory locks it too once it exists.
+constexpr const char* kLockFile = ".sizgen.lock";
+
+// An exclusive flock(2) on `fd`; 0 or an errno value.
+int lockExclusively(int fd) {
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  return 0;
+}
+
 // Exclusive locks on directories, held while it lives; each directory is
 // locked once, all in one order, so that two runs cannot wait for each
-// other.  A directory that cannot be locked (not readable, or a file
-// system without locks) goes without.
+// other.  Throws sizgen::Error "cannot lock the directory of OUTPUT:
+// reason" when neither a directory nor its lock file can be locked,
+// holding none.
 class DirectoryLocks {
  public:
-  explicit DirectoryLocks(const std::vector<std::string>& directories) {
-    std::vector<std::tuple<dev_t, ino_t, int>> found;
-    for (std::size_t i = 0; i < directories.size(); ++i) {
-      const std::string& directory = directories[i];
-      // The same name twice is one directory, opened once.
-      if (std::find(directories.begin(), directories.begin() + static_cast<std::ptrdiff_t>(i),
-                    directory) != directories.begin() + static_cast<std::ptrdiff_t>(i))
+  struct Wanted {
+    dev_t device;
+    ino_t inode;
+    int fd;         // open for reading, or by path alone (O_PATH)
+    bool readable;  // open for reading, so that it can be locked
+    std::string_view output;
+  };
+  explicit DirectoryLocks(std::vector<Wanted> wanted) {
+    std::sort(wanted.begin(), wanted.end(), [](const Wanted& a, const Wanted& b) {
+      return std::tie(a.device, a.inode) < std::tie(b.device, b.inode);
+    });
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+      // One directory under two names is locked once: a second lock on it
+      // would wait for the first.
+      if (i > 0 && wanted[i - 1].device == wanted[i].device &&
+          wanted[i - 1].inode == wanted[i].inode)
         continue;
-      const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      struct stat status {};
-      if (fd < 0) continue;
-      if (::fstat(fd, &status) != 0) {
-        ::close(fd);
-        continue;
+      if (const int error = lock(wanted[i]); error != 0) {
+        release();
+        cannotLock(wanted[i].output, error);
       }
-      found.emplace_back(status.st_dev, status.st_ino, fd);
-    }
-    std::sort(found.begin(), found.end());
-    for (std::size_t i = 0; i < found.size(); ++i) {
-      const auto [device, inode, fd] = found[i];
-      if (i > 0 && std::get<0>(found[i - 1]) == device && std::get<1>(found[i - 1]) == inode) {
-        ::close(fd);
-        continue;
-      }
-      while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-      }
-      held_.push_back(fd);
     }
   }
-  ~DirectoryLocks() {
-    for (int fd : held_) ::close(fd);
-  }
+  ~DirectoryLocks() { release(); }
   DirectoryLocks(const DirectoryLocks&) = delete;
   DirectoryLocks& operator=(const DirectoryLocks&) = delete;
 
  private:
-  std::vector<int> held_;
+  // Locks the directory itself where it can, and its lock file where that
+  // exists or the directory cannot be locked; 0 or an errno value.
+  int lock(const Wanted& wanted) {
+    const bool directoryLocked = wanted.readable && lockExclusively(wanted.fd) == 0;
+    if (directoryLocked) locked_.push_back(wanted.fd);
+    int file = ::openat(wanted.fd, kLockFile,
+                        O_RDWR | O_NOFOLLOW | O_CLOEXEC | (directoryLocked ? 0 : O_CREAT), 0666);
+    // Another user's lock file, which this one may only read: a lock on it
+    // holds on a local file system.
+    if (file < 0 && errno == EACCES)
+      file = ::openat(wanted.fd, kLockFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (file < 0) return directoryLocked && errno == ENOENT ? 0 : errno;
+    files_.push_back(file);
+    if (const int error = lockExclusively(file); error != 0) return error;
+    locked_.push_back(file);
+    return 0;
+  }
+  void release() {
+    for (int fd : locked_) ::flock(fd, LOCK_UN);
+    for (int fd : files_) ::close(fd);
+    locked_.clear();
+    files_.clear();
+  }
+
+  std::vector<int> locked_;  // directories (which their owner closes) and lock files
+  std::vector<int> files_;   // lock files, open while it lives
 };
 
 }  // namespace
+
+DirectoryFiles::~DirectoryFiles() {
+  for (int fd : open_) ::close(fd);
+}
+
+const DirectoryFiles::Directory& DirectoryFiles::changedDirectory(const std::string& path,
+                                                                  std::string_view name,
+                                                                  bool replacing) {
+  auto known = std::find_if(directories_.begin(), directories_.end(),
+                            [&](const Directory& directory) { return directory.path == path; });
+  if (known != directories_.end()) return *known;
+  // A file is replaced by renaming a new one onto it, and created by
+  // renaming one to its name: the directory must allow both.
+  const std::string_view verb = replacing ? "replace" : "open";
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) cannot(verb, name, errno);
+  if (!S_ISDIR(status.st_mode)) cannot(verb, name, ENOTDIR);
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    if (replacing && (errno == EACCES || errno == EPERM))
+      throw Error("cannot replace " + std::string(name) + ": its directory is not writable");
+    cannot(verb, name, errno);
+  }
+  // Held open for its lock: for reading where the user may read it, else
+  // by its path alone (see DirectoryLocks).
+  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool readable = fd >= 0;
+  if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) cannotLock(name, errno);
+  open_.push_back(fd);
+  if (::fstat(fd, &status) != 0) cannotLock(name, errno);
+  if (appendOnly(fd))
+    throw Error("cannot " + std::string(verb) + " " + std::string(name) +
+                ": its directory is append-only");
+  directories_.push_back({path, std::string(name), fd, readable, status});
+  return directories_.back();
+}
 
 std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use use) {
   Output output;
@@ -144,9 +225,18 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
   output.path = directory_.empty() ? output.name : directory_ + "/" + output.name;
   if (const int error = followLinks(output.path, output.status, output.exists); error != 0)
     cannot("open", name, error);
+  int fd = -1;
+  if (output.exists) {
+    // Held from here on (see the class comment); a file removed meanwhile
+    // is a missing one.
+    fd = ::open(output.path.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0 && errno != ENOENT) cannot("open", name, errno);
+    if (fd >= 0) open_.push_back(fd);
+    output.exists = fd >= 0;
+    if (output.exists && ::fstat(fd, &output.status) != 0) cannot("open", name, errno);
+  }
   output.directory = directoryOf(output.path);
   std::optional<FileIdentity> identity;
-  struct stat directory {};
   if (output.exists) {
     const mode_t mode = output.status.st_mode;
     if (S_ISDIR(mode)) cannot("open", name, EISDIR);
@@ -159,35 +249,22 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
                               {}};
     }
     // A regular file is replaced by renaming a new one onto it, which its
-    // directory must allow; a device is written in place.  A directory
-    // found writable for an earlier file is not checked again.
+    // directory must allow, and the file too; a device is written in place.
     if (S_ISREG(mode) && use == Use::Written) {
-      if (output.directory != writable_.path) {
-        if (::stat(output.directory.c_str(), &directory) != 0) cannot("replace", name, errno);
-        if (::faccessat(AT_FDCWD, output.directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-          if (errno != EACCES && errno != EPERM) cannot("replace", name, errno);
-          throw Error("cannot replace " + std::string(name) + ": its directory is not writable");
-        }
-        writable_ = {output.directory, directory};
-      }
+      const Directory& directory = changedDirectory(output.directory, name, true);
       // In a sticky directory (such as /tmp) only the owner replaces a file.
       static const uid_t user = ::geteuid();
-      if ((writable_.status.st_mode & S_ISVTX) != 0 && user != 0 && output.status.st_uid != user &&
-          writable_.status.st_uid != user)
+      if ((directory.status.st_mode & S_ISVTX) != 0 && user != 0 && output.status.st_uid != user &&
+          directory.status.st_uid != user)
         cannot("replace", name, EPERM);
+      if (appendOnly(fd)) cannot("replace", name, EPERM);
     }
   } else {
     // Created in its directory, which must allow it.
-    if (output.directory != writable_.path) {
-      if (::stat(output.directory.c_str(), &directory) != 0) cannot("open", name, errno);
-      if (!S_ISDIR(directory.st_mode)) cannot("open", name, ENOTDIR);
-      if (::faccessat(AT_FDCWD, output.directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
-        cannot("open", name, errno);
-      writable_ = {output.directory, directory};
-    }
+    const Directory& directory = changedDirectory(output.directory, name, false);
     identity =
-        FileIdentity{static_cast<std::uint64_t>(writable_.status.st_dev),
-                     static_cast<std::uint64_t>(writable_.status.st_ino), baseNameOf(output.path)};
+        FileIdentity{static_cast<std::uint64_t>(directory.status.st_dev),
+                     static_cast<std::uint64_t>(directory.status.st_ino), baseNameOf(output.path)};
   }
   outputs_.push_back(std::move(output));
   return identity;
@@ -200,6 +277,10 @@ void DirectoryFiles::writeAll(int fd, std::string_view name, std::string_view te
     if (n <= 0) cannot("write", name, n < 0 ? errno : EIO);
     text.remove_prefix(static_cast<std::size_t>(n));
   }
+}
+
+int DirectoryFiles::rename(const std::string& from, const std::string& to, unsigned flags) {
+  return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), flags) == 0 ? 0 : errno;
 }
 
 void DirectoryFiles::replace(const Output& output, const std::string& text,
@@ -229,10 +310,15 @@ void DirectoryFiles::replace(const Output& output, const std::string& text,
 }
 
 void DirectoryFiles::commit(std::span<const Content> contents) {
-  std::vector<std::string> directories(outputs_.size());
-  std::transform(outputs_.begin(), outputs_.end(), directories.begin(),
-                 [](const Output& output) { return output.directory; });
-  const DirectoryLocks locks(directories);
+  // Made append-only since start-up: no temporary could be removed.
+  std::vector<DirectoryLocks::Wanted> wanted;
+  for (const Directory& directory : directories_) {
+    if (appendOnly(directory.fd))
+      throw Error("cannot write " + directory.output + ": its directory is append-only");
+    wanted.push_back({directory.status.st_dev, directory.status.st_ino, directory.fd,
+                      directory.readable, directory.output});
+  }
+  const DirectoryLocks locks(std::move(wanted));
   TemporaryFiles temporaries;
 
   std::vector<std::pair<const Output*, const std::string*>> devices;
@@ -265,7 +351,7 @@ void DirectoryFiles::commit(std::span<const Content> contents) {
     if (::close(fd) != 0) cannot("write", output->name, errno);
   }
 
-  const InterruptsHeldBack held;
+  const EndingSignalsHeldBack heldBack;
   std::vector<std::string> created;
   try {
     for (const Output* output : missing) {
@@ -276,7 +362,9 @@ void DirectoryFiles::commit(std::span<const Content> contents) {
         ::close(fd);
       }
     }
-    temporaries.renameAll();
+    temporaries.renameAll([this](const std::string& from, const std::string& to, unsigned flags) {
+      return rename(from, to, flags);
+    });
   } catch (...) {
     for (const std::string& path : created) ::unlink(path.c_str());
     throw;
