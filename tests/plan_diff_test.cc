@@ -327,13 +327,12 @@ TEST(DeckDiff, BothDecksOnStandardInputAreRefused) {
   };
   const std::vector<Case> cases = {
       {"\"$sizgen\" --diff=-", "--diff=-" + oldThere},
-      {"\"$sizgen\" --diff=/dev/stdin", "--diff=/dev/stdin" + oldThere},
       {"cat | \"$sizgen\" --diff=/dev/stdin", "--diff=/dev/stdin" + oldThere},
       {"cat | \"$sizgen\" --diff=/proc/self/fd/0 -", "--diff=/proc/self/fd/0" + oldThere},
       {"cat | \"$sizgen\" --diff=- /dev/stdin",
        "--diff=- reads the old deck from standard input: the deck \"/dev/stdin\" is standard "
        "input too"},
-      {"\"$sizgen\" --diff=/dev/stdin /dev/fd/0",
+      {"cat | \"$sizgen\" --diff=/dev/stdin /dev/fd/0",
        "--diff=/dev/stdin reads the old deck from standard input: the deck \"/dev/fd/0\" is "
        "standard input too"},
   };
@@ -345,6 +344,16 @@ TEST(DeckDiff, BothDecksOnStandardInputAreRefused) {
               "sizgen: " + c.message + " (usage: sizgen [OPTION]... [DECK]; see sizgen --help)\n")
         << c.command;
     EXPECT_EQ(result.out, "") << c.command;
+  }
+  // A regular file on standard input is read again from its start under
+  // another name: the deck is compared with itself.
+  for (const std::string command :
+       {"\"$sizgen\" --diff=/dev/stdin", "\"$sizgen\" --diff=- /dev/stdin",
+        "\"$sizgen\" --diff=/dev/stdin /proc/self/fd/0"}) {
+    testing::TempDir dir;
+    const testing::ProcessResult result = testing::runSizgenShell(dir.path(), deck, command);
+    EXPECT_EQ(result.exitStatus, 0) << command << result.err;
+    EXPECT_TRUE(result.out.starts_with("no difference: ")) << command << result.out;
   }
 }
 

@@ -39,8 +39,10 @@ void holdClosedStandardInput() {
 bool namesStandardInput(const std::string& path) {
   struct stat named {};
   struct stat input {};
+  // A regular file can be read again from its start under any name: only
+  // a pipe, a terminal or a closed standard input is read once.
   return ::stat(path.c_str(), &named) == 0 && ::fstat(STDIN_FILENO, &input) == 0 &&
-         sameFile(named, input);
+         !S_ISREG(input.st_mode) && sameFile(named, input);
 }
 
 DeckFile openDeckFile(const std::string& path, const std::string& name) {

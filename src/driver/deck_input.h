@@ -26,8 +26,10 @@ using DeckFile = std::unique_ptr<std::FILE, CloseDeckFile>;
 void holdClosedStandardInput();
 
 // Whether the file that `path` names is the one open as standard input,
-// under a name such as /dev/stdin or /proc/self/fd/0, or its own: the
-// same device and inode.
+// under a name such as /dev/stdin or /proc/self/fd/0, or its own (the
+// same device and inode), and can be read only once: a pipe, a terminal,
+// a closed standard input.  A regular file on standard input is read again
+// from its start when it is opened by a name.
 bool namesStandardInput(const std::string& path);
 
 // Opens the deck file `path`, which messages call `name`, for reading.
