@@ -62,7 +62,7 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
       {"a card value, through each adjustment of list 15",
        "\n" + list15,
        15,
-       {"list 15: 3604", "  card 2 (2nd list-size card), field 5, columns 33-40: 3599",
+       {"list 15: 3604", "  card 2, columns 33-40 (2nd list-size card, field 5): 3599",
         "  not a multiple of 4: 3599 + 2 = 3601", "  odd, made even: 3601 + 1 = 3602",
         "  not a multiple of 4: 3602 + 2 = 3604",
         "  dimensions: row 16 CSTO in C0B016 (ROOT10), CHARACTER*1 (3604), 3604 bytes",
@@ -70,36 +70,36 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
       {"a SCALE card of 1.0 keeps the value",
        keywordCard("SCALE", "1.0") + "\n" + list15,
        15,
-       {"  card 3 (2nd list-size card), field 5, columns 33-40: 3599",
-        "  final multiplier: 3599 x FINMUL 1.0 (SCALE card 1) = 3599"}},
+       {"  card 3, columns 33-40 (2nd list-size card, field 5): 3599",
+        "  final multiplier: 3599 x FINMUL 1.0 (card 1 (SCALE)) = 3599"}},
       {"the columns really read: commas end fields early",
        "\n1,2,3,4,3599\n",
        15,
-       {"  card 2 (2nd list-size card), field 5, columns 9-16: 3599"}},
+       {"  card 2, columns 9-16 (2nd list-size card, field 5): 3599"}},
       {"a field read as a real is truncated",
        listCard({"2.5E3", "900.7E0"}),
        2,
        {"list 2: 900",
-        "  card 1 (1st list-size card), field 2, columns 9-16: 900.7 truncated: 900"}},
+        "  card 1, columns 9-16 (1st list-size card, field 2): 900.7 truncated: 900"}},
       {"a default times DEFMUL, truncated",
        keywordCard("DEFAULT", "0.7"),
        21,
-       {"list 21: 69", "  default: LSTDEF(21) 100 x DEFMUL 0.7 (DEFAULT card 1) = 69"}},
+       {"list 21: 69", "  default: LSTDEF(21) 100 x DEFMUL 0.7 (card 1 (DEFAULT)) = 69"}},
       {"a zero on a card is no value",
        listCard({"0"}),
        1,
-       {"  card 1 (1st list-size card), field 1, columns 1-8: 0, not given",
+       {"  card 1, columns 1-8 (1st list-size card, field 1): 0, not given",
         "  default: LSTDEF(1) 250 x DEFMUL 1.0 (no DEFAULT card) = 250",
         "  plus 2: 250 + 2 = 252"}},
       {"a FIXED list under SCALE",
        keywordCard("SCALE", "2.0") + "FIXED      0 0 0 1\n",
        4,
        {"list 4: 50", "  default: LSTDEF(4) 50 x DEFMUL 1.0 (no DEFAULT card) = 50",
-        "  no final multiplier: flag 1 on FIXED card 2, field 4, columns 17-18"}},
+        "  no final multiplier: flag 1 on card 2, columns 17-18 (FIXED, field 4)"}},
       {"a list not FIXED under the same SCALE",
        keywordCard("SCALE", "2.0") + "FIXED      0 0 0 1\n",
        5,
-       {"list 5: 5000", "  final multiplier: 2500 x FINMUL 2.0 (SCALE card 1) = 5000"}},
+       {"list 5: 5000", "  final multiplier: 2500 x FINMUL 2.0 (card 1 (SCALE)) = 5000"}},
       {"a size below 1 becomes 1",
        listCard({"", "", "-5"}),
        3,
@@ -111,7 +111,7 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
       {"the CARDS card sets list 31",
        keywordCard("CARDS", "500"),
        31,
-       {"list 31: 500", "  CARDS card 1, columns 9-16: 500"}},
+       {"list 31: 500", "  card 1, columns 9-16 (CARDS): 500"}},
       {"a derived list with its operands",
        "",
        57,
@@ -126,7 +126,7 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
       {"a derived list by SCALE6",
        keywordCard("NBHDSW", "2.5"),
        56,
-       {"  derived: L6 x SCALE6 = 40 x 2.5 (SCALE6, NBHDSW card 1) = 100"}},
+       {"  derived: L6 x SCALE6 = 40 x 2.5 (SCALE6, card 1 (NBHDSW)) = 100"}},
       {"the special value when L11 is 1",
        "\n" + listCard({"1"}),
        65,
@@ -152,7 +152,7 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
        keywordCard("NBHDSW", "2.9"),
        74,
        {"list 74: 100, then 2 from ROOT28",
-        "  before ROOT28: SCALE6 2.9 (NBHDSW card 1) truncated: 2"}},
+        "  before ROOT28: SCALE6 2.9 (card 1 (NBHDSW)) truncated: 2"}},
       {"list 99 from the start-up offset",
        "",
        99,
@@ -163,13 +163,13 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
        kBlankCards + listCard({"-3"}),
        99,
        {"list 99: 0, then 80000 from ROOT20",
-        "  before ROOT20: the first supplemental offset LSTSUP(1) 80000 from card 4 "
-        "(supplemental-offsets card), field 1, columns 1-8: -3, less than 1: 80000"}},
+        "  before ROOT20: the first supplemental offset LSTSUP(1) 80000 from card 4, "
+        "columns 1-8 (supplemental-offsets card, field 1): -3, less than 1: 80000"}},
       {"list 71 from an offsets card not above 500",
        kBlankCards + listCard({"", "400"}),
        71,
-       {"  before ROOT23: LSTSUP(2) 400 from card 4 (supplemental-offsets card), field 2, columns "
-        "9-16, is not greater than 500: 500"}},
+       {"  before ROOT23: LSTSUP(2) 400 from card 4, columns 9-16 (supplemental-offsets card, "
+        "field 2), is not greater than 500: 500"}},
       {"a list nothing sets",
        "",
        45,
@@ -181,7 +181,7 @@ TEST(ExplainLists, KeyLinesOfHandWorkedCases) {
       {"list 32 from its default with the fourth card",
        kBlankCards + listCard({"", ""}, "{ Optional card for Lists 31, etc."),
        32,
-       {"list 32: 100", "  card 4 (4th list-size card), field 2, columns 9-16: 0, not given",
+       {"list 32: 100", "  card 4, columns 9-16 (4th list-size card, field 2): 0, not given",
         "  default: LSTDEF(32) 100 x DEFMUL 1.0 (no DEFAULT card) = 100",
         "  dimensions: no array"}},
   };
@@ -203,7 +203,7 @@ TEST(ExplainLists, WholeTextOfAListNothingSetsAndOfAnAdjustedList) {
             "  dimensions: no array\n");
   EXPECT_EQ(explained("\n" + listCard({"", "", "", "", "3599"}), 15),
             "list 15: 3604\n"
-            "  card 2 (2nd list-size card), field 5, columns 33-40: 3599\n"
+            "  card 2, columns 33-40 (2nd list-size card, field 5): 3599\n"
             "  not a multiple of 4: 3599 + 2 = 3601\n"
             "  odd, made even: 3601 + 1 = 3602\n"
             "  not a multiple of 4: 3602 + 2 = 3604\n"
@@ -216,7 +216,7 @@ TEST(ExplainLists, CardValuesNothingUsesAndListTwentyNineAfterRamTables) {
       kBlankCards + listCard({"", "", "7"}, "{ Optional card for Lists 31, etc.");
   const std::vector<std::string> lines = linesOf(explained(fourth, 33));
   EXPECT_EQ(lines, (std::vector<std::string>{
-                       "list 33: 7", "  card 4 (4th list-size card), field 3, columns 17-24: 7",
+                       "list 33: 7", "  card 4, columns 17-24 (4th list-size card, field 3): 7",
                        "  nothing uses list 33: no rule reads it and no array is dimensioned by it",
                        "  dimensions: no array"}));
 
@@ -225,7 +225,7 @@ TEST(ExplainLists, CardValuesNothingUsesAndListTwentyNineAfterRamTables) {
   const std::vector<std::string> list29 = linesOf(explainLists(plan, 29));
   ASSERT_GE(list29.size(), 3u);
   EXPECT_EQ(list29[0], "list 29: 1, then " + LTLABL + " from ROOT20");
-  EXPECT_EQ(list29[2], "  before ROOT20: LTLABL, after RAM TABLES card 1: " + LTLABL);
+  EXPECT_EQ(list29[2], "  before ROOT20: LTLABL, after card 1 (RAM TABLES): " + LTLABL);
 }
 
 TEST(ExplainLists, AllIsEveryListInOrderSeparatedByBlankLines) {

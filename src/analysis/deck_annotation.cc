@@ -8,6 +8,7 @@
 
 #include "analysis/explanation.h"
 #include "base/printable_text.h"
+#include "model/card_place.h"
 
 namespace sizgen {
 namespace {
@@ -27,11 +28,6 @@ std::string cardColumns(std::string_view text) {
       },
       '?');
   return shown;
-}
-
-std::string columnsText(int first, int last) {
-  return first == last ? "column " + number(first)
-                       : "columns " + number(first) + "-" + number(last);
 }
 
 class Annotation {

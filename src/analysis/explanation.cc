@@ -21,12 +21,15 @@ std::string number(std::int64_t value) {
   return std::to_string(value);
 }
 
-// A card: "card 6 (2nd list-size card)", or for a keyword card "SCALE card 1".
+// The card and the columns a value was read from: "card 6, columns 33-40
+// (2nd list-size card, field 5)", "card 4, columns 9-16 (CARDS)".
+std::string cardPlace(const CardOrigin& origin) {
+  return cardPlaceText(placeOf(origin));
+}
+
+// A card: "card 6 (2nd list-size card)", "card 1 (SCALE)".
 std::string cardName(const CardOrigin& origin) {
-  if (origin.what.ends_with(" card")) {
-    return "card " + number(origin.card) + " (" + std::string(origin.what) + ")";
-  }
-  return std::string(origin.what) + " card " + number(origin.card);
+  return cardPlaceText({.card = origin.card, .kind = origin.what});
 }
 
 // The value a field was read as: "3599", or "3599.5 truncated: 3599".
@@ -35,14 +38,14 @@ std::string valueRead(const CardOrigin& origin, std::int32_t value) {
   return number(value);
 }
 
-// Where a keyword card's value came from: "DEFAULT card 3", or `none`.
+// Where a keyword card's value came from: "card 3 (DEFAULT)", or `none`.
 std::string keywordSource(const CardOrigin& origin, std::string_view none) {
   return origin.card != 0 ? cardName(origin) : std::string(none);
 }
 
 // LSTSUP(i) and where it came from: "LSTSUP(2) 70000 (start-up value)",
-// "LSTSUP(1) 80000 from card 9 (supplemental-offsets card), field 1,
-// columns 1-8: 0, less than 1".
+// "LSTSUP(1) 80000 from card 9, columns 1-8 (supplemental-offsets card,
+// field 1): 0, less than 1".
 std::string offset(const DeckSettings& settings, std::int32_t index) {
   const auto i = static_cast<std::size_t>(index);
   const CardOrigin& origin = settings.LSTSUP(i).origin;
@@ -60,7 +63,7 @@ std::string groupName(int group) {
   return std::string(trimmedName(kGroups[static_cast<std::size_t>(group)].subroutine));
 }
 
-// Where SCALE6 came from: "NBHDSW card 2", or "start-up value".
+// Where SCALE6 came from: "card 2 (NBHDSW)", or "start-up value".
 std::string scale6Source(const DeckSettings& settings) {
   return keywordSource(settings.SCALE6.origin, "start-up value");
 }
@@ -280,15 +283,6 @@ std::string realText(double value) {
   std::string shown(text.data(), result.ptr);
   if (shown.find_first_of(".eni") == std::string::npos) shown += ".0";
   return shown;
-}
-
-std::string cardPlace(const CardOrigin& origin) {
-  std::string text = cardName(origin);
-  if (origin.field > 0) text += ", field " + number(origin.field);
-  if (origin.firstColumn > 0) {
-    text += ", columns " + number(origin.firstColumn) + "-" + number(origin.lastColumn);
-  }
-  return text;
 }
 
 std::vector<std::string> stepLines(const RunPlan& plan, std::size_t k) {

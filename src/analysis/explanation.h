@@ -25,10 +25,6 @@ std::string stepReason(const ListStep& step);
 // The size of list k as the groups see it: "504, then 70000 from ROOT23".
 std::string sizeHeadline(const RunPlan& plan, std::size_t k);
 
-// The card and the columns a value was read from: "card 6 (2nd list-size
-// card), field 5, columns 33-40"; "CARDS card 4, columns 9-16".
-std::string cardPlace(const CardOrigin& origin);
-
 // A REAL as its shortest exact decimal, always with a point: 0.7, 1.0.
 std::string realText(double value);
 

@@ -19,11 +19,11 @@ class Error : public std::runtime_error {
 // columns, which are kept as data too, so that a front end can mark them.
 class CardError : public Error {
  public:
-  // `reason` is what went wrong there; the message is "card N, columns
-  // A-B: " and the reason.
-  CardError(long card, int firstColumn, int lastColumn, const std::string& reason)
-      : Error("card " + std::to_string(card) + ", columns " + std::to_string(firstColumn) + "-" +
-              std::to_string(lastColumn) + ": " + reason),
+  // `reason` is what went wrong there and `where` the place as the deck's
+  // messages word it ("card N, columns A-B"); the message is both.
+  CardError(long card, int firstColumn, int lastColumn, const std::string& where,
+            const std::string& reason)
+      : Error(where + ": " + reason),
         card_(card),
         firstColumn_(firstColumn),
         lastColumn_(lastColumn),

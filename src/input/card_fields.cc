@@ -8,6 +8,7 @@
 #include "base/real_arithmetic.h"
 #include "fortran/formatted_io.h"
 #include "input/keywords.h"
+#include "model/card_place.h"
 
 namespace sizgen {
 
@@ -86,8 +87,11 @@ void CardFields::fail(FieldColumns columns, std::size_t index, const std::string
   } else if (text.find('{') != std::string_view::npos) {
     hint = " (a { comment is allowed only on list-size cards)";
   }
-  throw CardError(cardNumber_, static_cast<int>(field.begin) + 1, static_cast<int>(field.end),
-                  what + std::string(hint));
+  const int first = static_cast<int>(field.begin) + 1;
+  const int last = static_cast<int>(field.end);
+  const std::string where = cardPlaceText(
+      {.card = cardNumber_, .firstColumn = first, .lastColumn = last, .columnsAsRange = true});
+  throw CardError(cardNumber_, first, last, where, what + std::string(hint));
 }
 
 namespace {

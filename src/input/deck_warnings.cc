@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/card_place.h"
+
 namespace sizgen {
 namespace {
 
@@ -22,11 +24,6 @@ std::optional<std::pair<int, int>> textColumns(std::string_view image) {
   return std::pair{static_cast<int>(first) + 1, static_cast<int>(image.find_last_not_of(' ')) + 1};
 }
 
-// "columns A-B" for columns A to B, "column A" for one.
-std::string columnsText(std::size_t first, std::size_t last) {
-  if (first == last) return "column " + std::to_string(first);
-  return "columns " + std::to_string(first) + "-" + std::to_string(last);
-}
 
 // A value read, as short as it reads back: 5, 0.5, 25, 1e+30.
 std::string shownValue(double value) {
@@ -53,11 +50,11 @@ std::string outsideMessage(std::string_view image, const Keyword& keyword, doubl
   const std::string quoted = "\"" + printableText(number) + "\"";
   if (reads.count == 0)
     return name + " reads nothing after its keyword: " + quoted + " is not read";
-  const std::string readColumns = columnsText(region.begin + 1, region.end);
+  const std::string readColumns = columnsText(static_cast<int>(region.begin) + 1, static_cast<int>(region.end));
   const std::string outside =
       quoted + (region.end - region.begin == 1 ? " stands outside it" : " stands outside them");
   const std::string columns =
-      columnsText(static_cast<std::size_t>(reads.first), static_cast<std::size_t>(reads.last()));
+      columnsText(reads.first, reads.last());
   if (reads.count > 1) {
     return name + " reads its flags from " + readColumns + ", but " + outside +
            ": each flag goes in " + std::to_string(reads.width) + " of " + columns;
@@ -112,7 +109,7 @@ Warning acrossEdges(std::string_view image, long card, std::size_t first, std::s
     const std::size_t end = std::min(span.end, last);
     if (begin >= end) continue;
     parts.push_back("\"" + printableText(image.substr(begin, end - begin)) + "\" in " +
-                    columnsText(span.begin + 1, span.end));
+                    columnsText(static_cast<int>(span.begin) + 1, static_cast<int>(span.end)));
   }
   std::string read;
   for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -223,8 +220,8 @@ Warning listGivenTwice(long card, CardFields::Span read, std::size_t list, long 
                        std::string_view earlierWhat) {
   return {Warning::Kind::ListGivenTwice, card, static_cast<int>(read.begin) + 1,
           static_cast<int>(read.end),
-          "list " + std::to_string(list) + " is given by two cards: this one overrides card " +
-              std::to_string(earlier) + " (" + std::string(earlierWhat) + ")"};
+          "list " + std::to_string(list) + " is given by two cards: this one overrides " +
+              cardPlaceText({.card = earlier, .kind = earlierWhat})};
 }
 
 Warning afterDeckEnd(std::string_view image, long card, long lastCard, long more,

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/fortran_array.h"
+#include "model/card_place.h"
 #include "model/warning.h"
 
 namespace sizgen {
@@ -27,6 +28,15 @@ struct CardOrigin {
   bool readAsReal = false;  // the card was read as reals: `real` was truncated
   double real = 0.0;        // the value read, as a real (real fields)
 };
+
+// Where on its card a value was read.
+inline CardPlace placeOf(const CardOrigin& origin) {
+  return {.card = origin.card,
+          .firstColumn = origin.firstColumn,
+          .lastColumn = origin.lastColumn,
+          .kind = origin.what,
+          .field = origin.field};
+}
 
 // A value of the deck and the card that gave it.  It reads as its value;
 // a value given without a card (a start-up value, or one set by the

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/card_place.h"
+
 namespace sizgen {
 
 struct Warning {
@@ -55,14 +57,10 @@ constexpr std::string_view warningKindName(Warning::Kind kind) {
 // message when no card is to blame.
 inline std::string warningText(const Warning& warning) {
   if (warning.card == 0) return warning.message;
-  std::string where = "card " + std::to_string(warning.card) + ", ";
-  if (warning.firstColumn == warning.lastColumn) {
-    where += "column " + std::to_string(warning.firstColumn);
-  } else {
-    where +=
-        "columns " + std::to_string(warning.firstColumn) + "-" + std::to_string(warning.lastColumn);
-  }
-  return where + ": " + warning.message;
+  return cardPlaceText({.card = warning.card,
+                        .firstColumn = warning.firstColumn,
+                        .lastColumn = warning.lastColumn}) +
+         ": " + warning.message;
 }
 
 using Warnings = std::vector<Warning>;

@@ -70,11 +70,9 @@ std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHis
 }
 
 std::string sourceText(const CardOrigin& origin) {
-  std::string text = "card " + std::to_string(origin.card) + ", columns " +
-                     std::to_string(origin.firstColumn) + "-" + std::to_string(origin.lastColumn) +
-                     " (" + std::string(origin.what);
-  if (origin.field != 0) text += ", field " + std::to_string(origin.field);
-  return text + ")";
+  CardPlace place = placeOf(origin);
+  place.columnsAsRange = true;
+  return cardPlaceText(place);
 }
 
 namespace {
