@@ -11,7 +11,6 @@
 #include "driver/deck_input.h"
 #include "driver/modes.h"
 #include "driver/output_files.h"
-#include "input/card_fields.h"
 
 int main(int argc, char** argv) {
   using namespace sizgen;
@@ -35,13 +34,8 @@ int main(int argc, char** argv) {
       return kExitSuccess;
     }
     if (options.mode == Mode::Lsp) return serveLanguageServer();
-    DeckFile deckFile;
-    std::string deckName = "standard input";
-    if (!options.deck.empty()) {
-      deckName = printableText(options.deck);
-      deckFile = openDeckFile(options.deck, deckName);
-    }
-    runMode(options, deckFile ? deckFile.get() : stdin, deckName, stdout);
+    const Deck deck = openDeck(options.deck);
+    runMode(options, deck.stream, deck.name, stdout);
   } catch (const Error& error) {
     std::fflush(stdout);
     std::fprintf(stderr, "sizgen: %s\n", error.what());

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/line_changes.h"
 #include "driver/deck_diff.h"
 #include "driver/modes.h"
 #include "support/cards.h"
@@ -232,11 +233,11 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
   const std::string text =
       diffed(dir.file("old.deck"), keywordCard("DEFAULT", "0.7") + listCard({"700"}), false);
   for (const char* line : {
-           "  LSTNEW(1): 600 (card 2 (1st list-size card), field 1, columns 1-8) -> 700 (card 2 "
-           "(1st list-size card), field 1, columns 1-8)\n",
+           "  LSTNEW(1): 600 (card 2, columns 1-8 (1st list-size card, field 1)) -> 700 (card 2, "
+           "columns 1-8 (1st list-size card, field 1))\n",
            "  list 1: 602 -> 702 (+100)\n",
-           "    old: card 2 (1st list-size card), field 1, columns 1-8: 600\n",
-           "    new: card 2 (1st list-size card), field 1, columns 1-8: 700\n",
+           "    old: card 2, columns 1-8 (1st list-size card, field 1): 600\n",
+           "    new: card 2, columns 1-8 (1st list-size card, field 1): 700\n",
            "  list 57: 1204 -> 1404 (+200)\n",
            "    new: derived: L1 x L24 = 702 x 2 = 1404\n",
            "  row 50 KK in C0B050 (ROOT10), INTEGER*4: 602 -> 702, 2408 -> 2808 bytes (+400)\n",
@@ -257,7 +258,7 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
             "old: " + dir.file("old.deck") +
                 "\nnew: standard input\n"
                 "values of the cards that differ (old -> new):\n"
-                "  LSTFIX(1): 0 (no card) -> 1 (FIXED card 1, field 1, columns 11-12)\n"
+                "  LSTFIX(1): 0 (no card) -> 1 (card 1, columns 11-12 (FIXED, field 1))\n"
                 "the lists, the storage and the files are the same\n");
   // A value nothing reads (list 33 on the fourth card): the card differs,
   // the result does not.
@@ -270,12 +271,12 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
             "old: " + dir.file("fourth.deck") +
                 "\nnew: standard input\n"
                 "values of the cards that differ (old -> new):\n"
-                "  LSTNEW(33): 40 (card 4 (4th list-size card), field 3, columns 17-24) -> 41 "
-                "(card 4 (4th list-size card), field 3, columns 17-24)\n"
+                "  LSTNEW(33): 40 (card 4, columns 17-24 (4th list-size card, field 3)) -> 41 "
+                "(card 4, columns 17-24 (4th list-size card, field 3))\n"
                 "lists whose size differs (old -> new, change), and the step where they part:\n"
                 "  list 33: 40 -> 41 (+1)\n"
-                "    old: card 4 (4th list-size card), field 3, columns 17-24: 40\n"
-                "    new: card 4 (4th list-size card), field 3, columns 17-24: 41\n"
+                "    old: card 4, columns 17-24 (4th list-size card, field 3): 40\n"
+                "    new: card 4, columns 17-24 (4th list-size card, field 3): 41\n"
                 "storage: the same, 2559444 bytes of COMMON storage, LTLABL 93680 words\n"
                 "generated files: identical\n");
 }

@@ -1,20 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 namespace sizgen {
-
-// How many lines a line-by-line difference of two texts removes from
-// `before` and adds from `after` (the lines outside their longest common
-// subsequence).
-struct LineChanges {
-  std::int64_t removed = 0;
-  std::int64_t added = 0;
-};
-LineChanges lineChanges(std::string_view before, std::string_view after);
 
 // A deck being read, and how messages call it.
 struct DeckStream {

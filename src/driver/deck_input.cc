@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/error.h"
+#include "base/printable_text.h"
 
 namespace sizgen {
 namespace {
@@ -54,6 +55,15 @@ DeckFile openDeckFile(const std::string& path, const std::string& name) {
   if (S_ISDIR(status.st_mode)) throw Error("cannot open " + name + ": " + std::strerror(EISDIR));
   if (!standardInputReadable() && ::fstat(STDIN_FILENO, &input) == 0 && sameFile(status, input))
     throw Error("cannot read standard input: " + std::string(std::strerror(EBADF)));
+  return deck;
+}
+
+Deck openDeck(const std::string& path) {
+  Deck deck;
+  if (path.empty() || path == "-") return deck;
+  deck.name = printableText(path);
+  deck.file = openDeckFile(path, deck.name);
+  deck.stream = deck.file.get();
   return deck;
 }
 

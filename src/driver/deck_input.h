@@ -39,4 +39,17 @@ bool namesStandardInput(const std::string& path);
 // file descriptor".
 DeckFile openDeckFile(const std::string& path, const std::string& name);
 
+// A deck to read: the stream, how messages call it, and the file opened
+// for it (none for standard input).
+struct Deck {
+  DeckFile file;
+  std::FILE* stream = stdin;
+  std::string name = "standard input";
+};
+
+// The deck that a command line names: standard input for "" and "-",
+// else the file `path` opened by openDeckFile under its printable name.
+// Every mode gets its decks here.
+Deck openDeck(const std::string& path);
+
 }  // namespace sizgen

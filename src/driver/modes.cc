@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "analysis/check_text.h"
 #include "analysis/deck_annotation.h"
 #include "analysis/explanation.h"
+#include "analysis/fit_text.h"
 #include "analysis/json_result.h"
 #include "analysis/memory_fit.h"
 #include "analysis/storage.h"
@@ -29,58 +31,6 @@
 
 namespace sizgen {
 namespace {
-
-// The one line of --check.
-std::string checkLine(const RunPlan& plan) {
-  const std::int64_t bytes = totalBytes(plan);
-  return "deck is sound: LTLABL = " + std::to_string(plan.LTLABL) +
-         " words, COMMON storage = " + bytesText(bytes) + "\n";
-}
-
-// The warnings of the deck under the line of --check, one a line.
-std::string checkWarnings(const RunPlan& plan) {
-  std::string text;
-  for (const Warning& warning : allWarnings(plan))
-    text += "warning: " + warningText(warning) + "\n";
-  return text;
-}
-
-// The lines of --fit: the card, its storage, what the next value the card
-// can hold would need, and which card of the deck to replace when the deck
-// has its own SCALE card.  Nothing fits: an error that says the least
-// storage a positive value gives, and with which card; a size out of range
-// even with the smallest value does not depend on the multiplier, and is
-// reported as a run reports it.
-std::string fitText(const MemoryFit& fit, std::int64_t budget) {
-  if (!fit.largest) {
-    if (!fit.least) throw Error(fit.smallest.error);
-    const std::string card = "SCALE " + fit.least->value;
-    throw Error(
-        "no SCALE card with a positive value keeps the COMMON storage within " + bytesText(budget) +
-        ": the least any of them needs is " + bytesText(*fit.least->bytes) + ", with " + card +
-        (fit.least->value == fit.smallest.value ? ", which leaves every list it scales at 1" : "") +
-        " (negative values are not searched)");
-  }
-  std::string text = scaleCard(*fit.largest) + "\n" +
-                     "COMMON storage with this card: " + bytesText(*fit.largest->bytes) +
-                     ", within " + bytesText(budget) + "\n";
-  if (!fit.next) {
-    text +=
-        "It is the largest value the card can hold, and every value gives the same storage: "
-        "every list it scales is FIXED or 0.\n";
-  } else if (fit.next->bytes) {
-    text += "The next value the card can hold, " + fit.next->value + ", needs " +
-            bytesText(*fit.next->bytes) + "\n";
-  } else {
-    text += "The next value the card can hold, " + fit.next->value + ", fails: " + fit.next->error +
-            "\n";
-  }
-  if (fit.ownScaleCard != 0) {
-    text += "Replace card " + std::to_string(fit.ownScaleCard) +
-            ", the deck's own SCALE card, with this card: a SCALE card read later wins.\n";
-  }
-  return text;
-}
 
 // Stops with the error of a deck that has one, as a run stops: the deck's
 // warnings are printed first when the deck was read to its end.
@@ -135,14 +85,8 @@ void print(Sink& out, std::string_view text) {
 void analyse(const Options& options, std::FILE* deck, const std::string& deckName, Sink& out,
              std::FILE* warnings) {
   if (options.mode == Mode::Diff) {
-    DeckFile oldFile;
-    DeckStream old{stdin, "standard input"};
-    if (options.oldDeck != "-") {
-      old.name = printableText(options.oldDeck);
-      oldFile = openDeckFile(options.oldDeck, old.name);
-      old.file = oldFile.get();
-    }
-    print(out, deckDiff(old, {deck, deckName}, options.diffAsJson, warnings));
+    const Deck old = openDeck(options.oldDeck);
+    print(out, deckDiff({old.stream, old.name}, {deck, deckName}, options.diffAsJson, warnings));
     return;
   }
   if (options.mode == Mode::Annotate || options.mode == Mode::Format) {
@@ -167,7 +111,7 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
   printWarnings(warnings, plan.warnings);
   switch (options.mode) {
     case Mode::Check:
-      print(out, checkLine(plan) + checkWarnings(plan));
+      print(out, checkText(plan));
       break;
     case Mode::Report:
       print(out, storageReport(plan));
