@@ -33,7 +33,8 @@ TEST(CardPlaceText, CardThenColumnsThenKindAndField) {
        "card 2, columns 9-16 (DEFAULT)"},
       {{.card = 6, .firstColumn = 33, .lastColumn = 40, .kind = "2nd list-size card", .field = 5},
        "card 6, columns 33-40 (2nd list-size card, field 5)"},
-      {{.card = 2, .firstColumn = 17, .lastColumn = 18, .field = 4}, "card 2, columns 17-18 (field 4)"},
+      {{.card = 2, .firstColumn = 17, .lastColumn = 18, .field = 4},
+       "card 2, columns 17-18 (field 4)"},
       {{.card = 1, .kind = "supplemental-offsets card", .field = 2},
        "card 1 (supplemental-offsets card, field 2)"},
   }};
@@ -62,7 +63,8 @@ TEST(CardPlaceText, PlaceOfAValueRead) {
                           .field = 1,
                           .firstColumn = 1,
                           .lastColumn = 8};
-  EXPECT_EQ(cardPlaceText(placeOf(origin)), "card 9, columns 1-8 (supplemental-offsets card, field 1)");
+  EXPECT_EQ(cardPlaceText(placeOf(origin)),
+            "card 9, columns 1-8 (supplemental-offsets card, field 1)");
   const CardOrigin keyword{.card = 4, .what = "RAM TABLES"};
   EXPECT_EQ(cardPlaceText(placeOf(keyword)), "card 4 (RAM TABLES)");
 }

@@ -93,7 +93,8 @@ std::string valueText(const SettingValue& value) {
   std::string text = !value.value ? "none"
                      : value.real ? realText(*value.value)
                                   : number(static_cast<std::int64_t>(*value.value));
-  return text + " (" + (value.origin.card != 0 ? cardPlaceText(placeOf(value.origin)) : "no card") + ")";
+  return text + " (" + (value.origin.card != 0 ? cardPlaceText(placeOf(value.origin)) : "no card") +
+         ")";
 }
 
 // "a -> b (+c)", or with a unit "a -> b bytes (+c)".

@@ -32,7 +32,8 @@ Json settingJson(const SettingValue& value) {
   else
     json["value"] = static_cast<std::int64_t>(*value.value);
   json["card"] = value.origin.card;
-  json["place"] = value.origin.card != 0 ? Json(cardPlaceText(placeOf(value.origin))) : Json(nullptr);
+  json["place"] =
+      value.origin.card != 0 ? Json(cardPlaceText(placeOf(value.origin))) : Json(nullptr);
   return json;
 }
 

@@ -24,7 +24,6 @@ std::optional<std::pair<int, int>> textColumns(std::string_view image) {
   return std::pair{static_cast<int>(first) + 1, static_cast<int>(image.find_last_not_of(' ')) + 1};
 }
 
-
 // A value read, as short as it reads back: 5, 0.5, 25, 1e+30.
 std::string shownValue(double value) {
   if (value == 0.0) return "0";
@@ -50,11 +49,11 @@ std::string outsideMessage(std::string_view image, const Keyword& keyword, doubl
   const std::string quoted = "\"" + printableText(number) + "\"";
   if (reads.count == 0)
     return name + " reads nothing after its keyword: " + quoted + " is not read";
-  const std::string readColumns = columnsText(static_cast<int>(region.begin) + 1, static_cast<int>(region.end));
+  const std::string readColumns =
+      columnsText(static_cast<int>(region.begin) + 1, static_cast<int>(region.end));
   const std::string outside =
       quoted + (region.end - region.begin == 1 ? " stands outside it" : " stands outside them");
-  const std::string columns =
-      columnsText(reads.first, reads.last());
+  const std::string columns = columnsText(reads.first, reads.last());
   if (reads.count > 1) {
     return name + " reads its flags from " + readColumns + ", but " + outside +
            ": each flag goes in " + std::to_string(reads.width) + " of " + columns;

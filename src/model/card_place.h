@@ -12,11 +12,11 @@
 namespace sizgen {
 
 struct CardPlace {
-  long card = 0;          // the card's line number in the deck
-  int firstColumn = 0;    // the columns; 0: the whole card
+  long card = 0;        // the card's line number in the deck
+  int firstColumn = 0;  // the columns; 0: the whole card
   int lastColumn = 0;
   std::string_view kind{};  // what the card is: "2nd list-size card", "SCALE"; empty: not said
-  int field = 0;          // the field of the card, from 1; 0: not said
+  int field = 0;            // the field of the card, from 1; 0: not said
   // A card error names the columns a field was read from as a range even
   // when there is one ("columns 9-9"); every other text says "column 9".
   bool columnsAsRange = false;
@@ -37,7 +37,8 @@ inline std::string cardPlaceText(const CardPlace& place) {
                                  : columnsText(place.firstColumn, place.lastColumn);
   }
   std::string about(place.kind);
-  if (place.field > 0) about += (about.empty() ? "" : ", ") + ("field " + std::to_string(place.field));
+  if (place.field > 0)
+    about += (about.empty() ? "" : ", ") + ("field " + std::to_string(place.field));
   if (!about.empty()) text += " (" + about + ")";
   return text;
 }
