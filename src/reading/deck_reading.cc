@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "base/error.h"
-#include "base/sink.h"
 #include "input/card_reader.h"
 #include "input/deck_reader.h"
 #include "sizing/run_planning.h"
@@ -64,10 +63,9 @@ DeckReading readDeckCards(std::FILE* deck, const std::string& name) {
   CardReader cards(deck, name);
   cards.keepLines();
   DeckReading reading;
-  NullSink listing;
   DeckSettings settings;
   try {
-    settings = readDeck(cards, listing, &reading);
+    settings = readDeck(cards, &reading);
   } catch (const Error& error) {
     markOverrides(reading.cards);
     reading.error = deckError(error);
