@@ -17,6 +17,11 @@ DeckError deckError(const Error& error) {
     return {place->card(), place->firstColumn(), place->lastColumn(), place->reason(),
             place->what()};
   }
+  // A value out of range: its message names the value, the card is data.
+  if (const auto* value = dynamic_cast<const ValueError*>(&error)) {
+    const CardPlace& place = value->place();
+    return {place.card, place.firstColumn, place.lastColumn, error.what(), error.what()};
+  }
   return {.reason = error.what(), .message = error.what()};
 }
 
