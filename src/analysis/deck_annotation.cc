@@ -48,8 +48,10 @@ class Annotation {
     }
     std::stable_sort(placed_.begin(), placed_.end(),
                      [](const Warning* a, const Warning* b) { return a->card < b->card; });
-    // A card and its notes take some 250 bytes.
-    text_.reserve(256 * (reading.cards.size() + 2));
+    // A card and its notes take some 250 bytes, rarely more than twice
+    // that: room for all of them at once, since what is reserved and not
+    // written costs nothing.
+    text_.reserve(512 * (reading.cards.size() + 2));
   }
 
   std::string render() {

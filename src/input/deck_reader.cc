@@ -104,8 +104,10 @@ class DeckReader {
     DeckCard* recorded = recording();
     if (recorded == nullptr) return;
     recorded->fields.clear();
+    recorded->fields.reserve(count);
+    const std::vector<CardFields::Span> spans = fields.spans(columns, count);
     for (std::size_t i = 0; i < count; ++i) {
-      const CardFields::Span span = fields.span(columns, i);
+      const CardFields::Span& span = spans[i];
       DeckField& field = recorded->fields.emplace_back();
       field.number = static_cast<int>(i) + 1;
       field.firstColumn = static_cast<int>(span.begin) + 1;

@@ -28,13 +28,13 @@ DeckError deckError(const Error& error) {
 // Marks each value that a later card of the deck sets again, and each
 // card-level setting (RAM TABLES, SCALE) given again: the last one wins.
 void markOverrides(std::vector<DeckCard>& cards) {
-  std::vector<std::pair<Setting, long>> last;  // each setting and the last card that set it
+  // The last card that set each setting, by name and index; 0: none yet.
+  constexpr std::size_t kIndexes = 128;
+  std::vector<long> last(kSettingNames.size() * kIndexes, 0);
   auto overrider = [&](const Setting& setting, long line) {
-    for (auto& [set, by] : last) {
-      if (set == setting) return std::exchange(by, line);
-    }
-    last.emplace_back(setting, line);
-    return 0L;
+    if (setting.index >= kIndexes) throw InternalError("a setting index out of range");
+    return std::exchange(last[static_cast<std::size_t>(setting.name) * kIndexes + setting.index],
+                         line);
   };
   for (std::size_t i = cards.size(); i-- > 0;) {
     DeckCard& card = cards[i];
