@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -45,6 +46,11 @@ std::string writeDeck(const std::string& name, const std::string& content) {
 const std::string& emptyDeck() {
   static const std::string path = writeDeck("empty.deck", "");
   return path;
+}
+
+std::string readDeck(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 const std::string& typicalDeck() {
@@ -74,6 +80,32 @@ std::string commentDeck(int count) {
     deck += "C  comment card, ignored by the run but echoed on the listing\n";
   }
   return writeDeck("comments" + std::to_string(count) + ".deck", deck);
+}
+
+// `count` DEFAULT cards, each given again, then the typical deck: a
+// warning a card, and a field line a card in --annotate.
+const std::string& defaultCardsDeck() {
+  static const std::string path = [] {
+    std::string deck;
+    for (int i = 0; i < 1000; ++i) deck += "DEFAULT      1.5\n";
+    return writeDeck("defaults1000.deck", deck + readDeck(typicalDeck()));
+  }();
+  return path;
+}
+
+// 1000 cards of every kind in turn (comments, keyword cards, values
+// beside their columns, blanks inside numbers), then the typical deck.
+const std::string& mixedCardsDeck() {
+  static const std::string path = [] {
+    static constexpr const char* kCards[] = {
+        "C  a comment card\n", "DEFAULT      1.5\n", "SCALE    1.1\n",     "CARDS      500\n",
+        "NBHDSW   4.0\n",      "ROUND UP    4096\n", "FIXED      1 1 1\n", "SCALE 2.0\n",
+        "RAM TABLES\n",        "NBHDSW   4 0\n"};
+    std::string deck;
+    for (int i = 0; i < 1000; ++i) deck += kCards[i % 10];
+    return writeDeck("mixed1000.deck", deck + readDeck(typicalDeck()));
+  }();
+  return path;
 }
 
 // Starts `program` with `option` (if any) in the scratch directory with
@@ -131,6 +163,14 @@ void Analysis(benchmark::State& state, const char* option) {
 void AnalysisOfEmptyDeck(benchmark::State& state, const char* option) {
   run(state, SIZGEN_BINARY, emptyDeck(), option);
 }
+// --annotate and --format against a plain run of the same deck; with
+// random interleaving, each pair is measured in one session.
+void PlainRun(benchmark::State& state, const std::string& (*deck)()) {
+  run(state, SIZGEN_BINARY, deck());
+}
+void ShowCards(benchmark::State& state, const std::string& (*deck)(), const char* option) {
+  run(state, SIZGEN_BINARY, deck(), option);
+}
 void CommentCards(benchmark::State& state) {
   run(state, SIZGEN_BINARY, commentDeck(static_cast<int>(state.range(0))));
 }
@@ -159,6 +199,24 @@ BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, json, "--json")
 BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, explain_all, "--explain=all")
     ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 BENCHMARK_CAPTURE(AnalysisOfEmptyDeck, fit_4MiB, "--fit=4MiB")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(PlainRun, typical, typicalDeck)
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(ShowCards, typical_annotate, typicalDeck, "--annotate")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(ShowCards, typical_format, typicalDeck, "--format")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(PlainRun, defaults1000, defaultCardsDeck)
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(ShowCards, defaults1000_annotate, defaultCardsDeck, "--annotate")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(ShowCards, defaults1000_format, defaultCardsDeck, "--format")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(PlainRun, mixed1000, mixedCardsDeck)
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(ShowCards, mixed1000_annotate, mixedCardsDeck, "--annotate")
+    ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+BENCHMARK_CAPTURE(ShowCards, mixed1000_format, mixedCardsDeck, "--format")
     ->UseRealTime()->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 // Ten times the cards should cost ten times the time: no quadratic step.
 BENCHMARK(CommentCards)

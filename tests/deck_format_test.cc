@@ -192,10 +192,16 @@ TEST(FormatDeck, FormattedRandomDecksReadPlanAndGenerateAsTheOriginals) {
     EXPECT_EQ(resultWithoutCardsAndWarnings(again), resultWithoutCardsAndWarnings(original))
         << deck;
     EXPECT_EQ(filesOf(*again.plan), filesOf(*original.plan)) << deck;
-    // Formatting only takes warnings away.
+    // Formatting only takes warnings away: each left is the original's, of
+    // the same kind at the same card and columns.
     for (const Warning& warning : again.warnings) {
       EXPECT_TRUE(std::any_of(original.warnings.begin(), original.warnings.end(),
-                              [&](const Warning& w) { return w.message == warning.message; }))
+                              [&](const Warning& w) {
+                                return w.kind == warning.kind && w.card == warning.card &&
+                                       w.firstColumn == warning.firstColumn &&
+                                       w.lastColumn == warning.lastColumn &&
+                                       w.message == warning.message;
+                              }))
           << deck << warning.message;
     }
   }

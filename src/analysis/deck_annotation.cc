@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <string_view>
 #include <vector>
 
@@ -17,17 +16,14 @@ std::string number(std::int64_t value) {
   return std::to_string(value);
 }
 
-// A card as it stands under the ruler: one character a column, a byte
-// outside printable ASCII shown as '?' so that the columns stay in place.
-std::string cardColumns(std::string_view text) {
-  std::string shown(text);
-  std::replace_if(
-      shown.begin(), shown.end(),
-      [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f;
-      },
-      '?');
-  return shown;
+// Appends a card as it stands under the ruler: one character a column, a
+// byte outside printable ASCII shown as '?' so that the columns stay in
+// place.
+void appendColumns(std::string& text, std::string_view card) {
+  for (const char c : card) {
+    const auto byte = static_cast<unsigned char>(c);
+    text += byte < 0x20 || byte >= 0x7f ? '?' : c;
+  }
 }
 
 class Annotation {
@@ -35,15 +31,23 @@ class Annotation {
   explicit Annotation(const DeckReading& reading) : reading_(reading) {
     const long lastLine = reading.cards.empty() ? 0 : reading.cards.back().line;
     width_ = std::max<std::size_t>(5, number(lastLine).size());
+    blankMargin_.assign(width_ + 1, ' ');
+    noteMargin_.assign(width_ + 3, ' ');
     // The warnings of each card, in the order given: a deck may have as
     // many as it has cards.
     for (const Warning& warning : reading.warnings) {
       if (isCardRead(warning.card)) {
-        byCard_[warning.card].push_back(&warning);
+        placed_.push_back(&warning);
       } else {
         unplaced_.push_back(&warning);
       }
     }
+    std::stable_sort(placed_.begin(), placed_.end(),
+                     [](const Warning* a, const Warning* b) { return a->card < b->card; });
+    // A card and its notes take some 250 bytes, rarely more than twice
+    // that: room for all of them at once, since what is reserved and not
+    // written costs nothing.
+    text_.reserve(512 * (reading.cards.size() + 2));
   }
 
   std::string render() {
@@ -63,19 +67,15 @@ class Annotation {
     text_ += content;
     text_ += '\n';
   }
-  std::string blankMargin() const {
-    std::string margin(width_ + 1, ' ');
-    return margin;
-  }
   // A line beneath a card, indented under its text.
-  void note(std::string_view content) { line(blankMargin() + "  ", content); }
+  void note(std::string_view content) { line(noteMargin_, content); }
 
   void ruler() {
     std::string marks;
     for (std::size_t column = 1; column <= kCardColumns; ++column)
       marks += column % 10 == 0 ? static_cast<char>('0' + column / 10 % 10)
                                 : (column % 5 == 0 ? '+' : '-');
-    line(blankMargin(), marks);
+    line(blankMargin_, marks);
   }
 
   // The cards are in line order.
@@ -89,24 +89,27 @@ class Annotation {
   void marked(int first, int last, std::string_view message) {
     std::string carets(static_cast<std::size_t>(std::max(first, 1) - 1), ' ');
     carets.append(static_cast<std::size_t>(std::max(last - first + 1, 1)), '^');
-    line(blankMargin(), carets);
+    line(blankMargin_, carets);
     note(message);
   }
 
   void annotateCard(const DeckCard& card) {
-    std::string margin = number(card.line);
-    margin.insert(0, width_ - std::min(width_, margin.size()), ' ');
-    line(margin + " ", cardColumns(card.text));
+    const std::string lineNumber = number(card.line);
+    text_.append(width_ - std::min(width_, lineNumber.size()), ' ');
+    text_ += lineNumber;
+    text_ += ' ';
+    appendColumns(text_, card.text);
+    text_ += '\n';
     note(cardKind(card));
     for (const DeckField& field : card.fields) {
       const bool blank = field.text.find_first_not_of(' ') == std::string::npos;
       if (blank && card.kind == CardKind::FixedLists) continue;
       note(fieldText(card, field, blank));
     }
-    if (const auto found = byCard_.find(card.line); found != byCard_.end()) {
-      for (const Warning* warning : found->second)
-        marked(warning->firstColumn, warning->lastColumn, "warning: " + warning->message);
-    }
+    const auto [first, last] =
+        std::equal_range(placed_.begin(), placed_.end(), card.line, ByCard{});
+    for (auto warning = first; warning != last; ++warning)
+      marked((*warning)->firstColumn, (*warning)->lastColumn, "warning: " + (*warning)->message);
     if (reading_.error && reading_.error->card == card.line)
       marked(reading_.error->firstColumn, reading_.error->lastColumn,
              "error: " + reading_.error->reason);
@@ -176,10 +179,18 @@ class Annotation {
            number(found->size) + " (" + stepReason(*found->step) + ")";
   }
 
+  // Orders warnings by their card, and finds a card's among them.
+  struct ByCard {
+    bool operator()(const Warning* warning, long card) const { return warning->card < card; }
+    bool operator()(long card, const Warning* warning) const { return card < warning->card; }
+  };
+
   const DeckReading& reading_;
-  std::map<long, std::vector<const Warning*>> byCard_;
+  std::vector<const Warning*> placed_;  // the warnings of cards read, by card, each card's in order
   std::vector<const Warning*> unplaced_;
   std::size_t width_ = 5;
+  std::string blankMargin_;  // the margin of the ruler and of the carets
+  std::string noteMargin_;   // the margin of a line beneath a card
   std::string text_;
 };
 

@@ -41,6 +41,28 @@ class CardError : public Error {
   std::string reason_;
 };
 
+// Where on a card a value came from: the card's line in the deck and the
+// columns of its field; card 0: no card gave it.
+struct CardPlace {
+  long card = 0;
+  int firstColumn = 0;
+  int lastColumn = 0;
+};
+
+// An error about a value that a card gave, whose message names the value
+// first (a size out of range, then where its largest part came from): the
+// message is as given, and the card and columns it blames are kept as data,
+// so that a front end can mark them.
+class ValueError : public Error {
+ public:
+  ValueError(const std::string& message, const CardPlace& place) : Error(message), place_(place) {}
+
+  const CardPlace& place() const { return place_; }
+
+ private:
+  CardPlace place_;
+};
+
 // A fault of the program itself, never of the deck: a FORMAT that libf2c
 // refuses, a record longer than the program ever writes.  The top level
 // reports it as an internal error.

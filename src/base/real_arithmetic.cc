@@ -4,8 +4,11 @@
 
 namespace sizgen {
 
-void outOfRange(const std::string& what, const std::string& where) {
-  throw Error(what + " is out of the 32-bit range" + (where.empty() ? "" : "; " + where));
+void outOfRange(const std::string& what, const ValueSource& where) {
+  const std::string message =
+      what + " is out of the 32-bit range" + (where.text.empty() ? "" : "; " + where.text);
+  if (where.place.card != 0) throw ValueError(message, where.place);
+  throw Error(message);
 }
 
 }  // namespace sizgen

@@ -6,6 +6,9 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <type_traits>
+
+#include "base/error.h"
 
 // Whether long double is the x87 extended format, see note [real products].
 #if __LDBL_MANT_DIG__ == 64 && __LDBL_MAX_EXP__ == 16384
@@ -71,11 +74,19 @@ inline Extended squareRoot(const Extended& x) {
   return extended::squareRoot(x);
 }
 
-// Throws sizgen::Error "WHAT is out of the 32-bit range", followed by
-// "; WHERE" when `where` says where the value came from.
-[[noreturn]] void outOfRange(const std::string& what, const std::string& where = {});
+// Where a value came from, for the message of a value out of range: the
+// words that say it and the card they name.
+struct ValueSource {
+  std::string text;  // empty: nothing to say
+  CardPlace place;   // card 0: no card to blame
+};
 
-// The text a `describe` or `where` argument of stored() gives.
+// Throws sizgen::Error "WHAT is out of the 32-bit range", followed by
+// "; WHERE" when `where` says where the value came from; a ValueError
+// that blames the card `where` names, when it names one.
+[[noreturn]] void outOfRange(const std::string& what, const ValueSource& where = {});
+
+// The text a `describe` argument of stored() gives.
 template <class Text>
 std::string textOf(const Text& text) {
   if constexpr (std::invocable<Text>) {
@@ -85,19 +96,32 @@ std::string textOf(const Text& text) {
   }
 }
 
+// Where a `where` argument of stored() says the value came from: a text,
+// a source, or a function that makes either.
+template <class Where>
+ValueSource sourceOf(const Where& where) {
+  if constexpr (std::invocable<Where>) {
+    return sourceOf(where());
+  } else if constexpr (std::is_convertible_v<Where, std::string>) {
+    return {std::string(where), {}};
+  } else {
+    return where;
+  }
+}
+
 // A value computed in 64 bits (or a truncated real, nothing when it did not
 // fit), to be stored in a 32-bit table entry.  When it does not fit,
 // throws sizgen::Error "WHAT is out of the 32-bit range": WHAT is
 // `describe`, a text or a function that makes it, called only then, since a
 // plan stores hundreds of values and most plans fit.
-// `where`, a text or a function that makes it, says where the largest
-// part of the value came from.
+// `where`, a text, a ValueSource or a function that makes one, says where
+// the largest part of the value came from.
 template <class Describe, class Where = std::string>
 std::int32_t stored(std::optional<std::int64_t> value, const Describe& describe,
                     const Where& where = {}) {
   if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
       *value > std::numeric_limits<std::int32_t>::max()) {
-    outOfRange(textOf(describe), textOf(where));
+    outOfRange(textOf(describe), sourceOf(where));
   }
   return static_cast<std::int32_t>(*value);
 }

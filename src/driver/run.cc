@@ -65,9 +65,8 @@ void runSizgen(const RunIo& io) {
 }
 
 DeckSettings readDeckSettings(std::FILE* deck, const std::string& deckName) {
-  NullSink listing;
   CardReader cards(deck, deckName);
-  return readDeck(cards, listing);
+  return readDeck(cards);
 }
 
 }  // namespace sizgen

@@ -57,17 +57,31 @@ std::int32_t CardFields::truncate(double value, FieldColumns columns, std::size_
 // read past the end of the card: a field that would run beyond it ends
 // there (with the FORMATs of a deck, fields only ever move left, so none
 // does).
+CardFields::Span CardFields::fieldFrom(std::size_t begin, std::size_t width) const {
+  std::size_t end = std::min(begin + width, image_.size());
+  const std::size_t comma = image_.substr(begin, end - begin).find(',');
+  if (comma != std::string_view::npos) end = begin + comma + 1;
+  return {begin, end};
+}
+
 CardFields::Span CardFields::span(FieldColumns columns, std::size_t index) const {
-  const std::size_t cardEnd = image_.size();
   const auto width = static_cast<std::size_t>(columns.width);
-  std::size_t begin = std::min(static_cast<std::size_t>(columns.first - 1), cardEnd);
-  for (std::size_t field = 0;; ++field) {
-    std::size_t end = std::min(begin + width, cardEnd);
-    std::size_t comma = image_.substr(begin, end - begin).find(',');
-    if (comma != std::string_view::npos) end = begin + comma + 1;
-    if (field == index) return {begin, end};
-    begin = end;
+  Span field =
+      fieldFrom(std::min(static_cast<std::size_t>(columns.first - 1), image_.size()), width);
+  for (std::size_t n = 0; n < index; ++n) field = fieldFrom(field.end, width);
+  return field;
+}
+
+std::vector<CardFields::Span> CardFields::spans(FieldColumns columns, std::size_t count) const {
+  std::vector<Span> fields;
+  fields.reserve(count);
+  const auto width = static_cast<std::size_t>(columns.width);
+  std::size_t begin = std::min(static_cast<std::size_t>(columns.first - 1), image_.size());
+  for (std::size_t n = 0; n < count; ++n) {
+    fields.push_back(fieldFrom(begin, width));
+    begin = fields.back().end;
   }
+  return fields;
 }
 
 std::string CardFields::fieldText(FieldColumns columns, std::size_t index) const {

@@ -5,9 +5,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
-#include "input/field_columns.h"
 #include "base/printable_text.h"
+#include "input/field_columns.h"
 
 namespace sizgen {
 
@@ -38,9 +39,14 @@ class CardFields {
     std::size_t end;
   };
   Span span(FieldColumns columns, std::size_t index) const;
+  // The first `count` fields' spans, in order.
+  std::vector<Span> spans(FieldColumns columns, std::size_t count) const;
 
  private:
   std::string fieldText(FieldColumns columns, std::size_t index) const;
+  // The field that begins at offset `begin`: `width` columns, or fewer
+  // when a comma among them ends it.
+  Span fieldFrom(std::size_t begin, std::size_t width) const;
   [[noreturn]] void fail(FieldColumns columns, std::size_t index, const std::string& what) const;
 
   std::string_view image_;

@@ -48,7 +48,8 @@ enum class Next { ReadCard, DispatchAgain, EndDeck };
 
 class DeckReader {
  public:
-  DeckReader(CardReader& cards, Sink& listing, DeckReading* record)
+  // Without a listing (nullptr), no echo line is made.
+  DeckReader(CardReader& cards, Sink* listing, DeckReading* record)
       : cards_(cards), listing_(listing), record_(record) {}
 
   DeckSettings run() {
@@ -73,8 +74,9 @@ class DeckReader {
  private:
   // The echo line of a keyword card: its FORMAT with `items`.
   void echo(CardKind kind, std::initializer_list<fio::Item> items) {
+    if (listing_ == nullptr) return;
     for (const Keyword& keyword : kKeywords) {
-      if (keyword.kind == kind) listing_.write(fio::formatRecord(keyword.echoFormat, items));
+      if (keyword.kind == kind) listing_->write(fio::formatRecord(keyword.echoFormat, items));
     }
   }
 
@@ -102,8 +104,10 @@ class DeckReader {
     DeckCard* recorded = recording();
     if (recorded == nullptr) return;
     recorded->fields.clear();
+    recorded->fields.reserve(count);
+    const std::vector<CardFields::Span> spans = fields.spans(columns, count);
     for (std::size_t i = 0; i < count; ++i) {
-      const CardFields::Span span = fields.span(columns, i);
+      const CardFields::Span& span = spans[i];
       DeckField& field = recorded->fields.emplace_back();
       field.number = static_cast<int>(i) + 1;
       field.firstColumn = static_cast<int>(span.begin) + 1;
@@ -407,11 +411,12 @@ class DeckReader {
   }
 
   void echoListSizeCard(const std::string& card) {
-    listing_.write(fio::formatRecord(listCard(LFIRST_).echoFormat, {card}));
+    if (listing_ != nullptr)
+      listing_->write(fio::formatRecord(listCard(LFIRST_).echoFormat, {card}));
   }
 
   CardReader& cards_;
-  Sink& listing_;
+  Sink* listing_;
   DeckReading* record_;
   DeckSettings settings_;
   int LFIRST_ = kFirstCard;
@@ -428,14 +433,27 @@ CardKind classifyCard(std::string_view image) {
   return CardKind::ListSize;
 }
 
-DeckSettings readDeck(CardReader& cards, Sink& listing, DeckReading* record) {
-  DeckReader reader(cards, listing, record);
+namespace {
+
+DeckSettings readWith(DeckReader& reader, DeckReading* record) {
   try {
     return reader.run();
   } catch (const Error&) {
     if (record != nullptr) record->warnings = reader.warnings();
     throw;
   }
+}
+
+}  // namespace
+
+DeckSettings readDeck(CardReader& cards, Sink& listing, DeckReading* record) {
+  DeckReader reader(cards, &listing, record);
+  return readWith(reader, record);
+}
+
+DeckSettings readDeck(CardReader& cards, DeckReading* record) {
+  DeckReader reader(cards, nullptr, record);
+  return readWith(reader, record);
 }
 
 }  // namespace sizgen

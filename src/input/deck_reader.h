@@ -22,4 +22,7 @@ CardKind classifyCard(std::string_view image);
 // read, the warnings of the cards before it in its `warnings`.
 DeckSettings readDeck(CardReader& cards, Sink& listing, DeckReading* record = nullptr);
 
+// The same for a deck that no listing shows: no echo line is made.
+DeckSettings readDeck(CardReader& cards, DeckReading* record = nullptr);
+
 }  // namespace sizgen

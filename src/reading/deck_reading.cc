@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "base/error.h"
-#include "base/sink.h"
 #include "input/card_reader.h"
 #include "input/deck_reader.h"
 #include "sizing/run_planning.h"
@@ -18,19 +17,24 @@ DeckError deckError(const Error& error) {
     return {place->card(), place->firstColumn(), place->lastColumn(), place->reason(),
             place->what()};
   }
+  // A value out of range: its message names the value, the card is data.
+  if (const auto* value = dynamic_cast<const ValueError*>(&error)) {
+    const CardPlace& place = value->place();
+    return {place.card, place.firstColumn, place.lastColumn, error.what(), error.what()};
+  }
   return {.reason = error.what(), .message = error.what()};
 }
 
 // Marks each value that a later card of the deck sets again, and each
 // card-level setting (RAM TABLES, SCALE) given again: the last one wins.
 void markOverrides(std::vector<DeckCard>& cards) {
-  std::vector<std::pair<Setting, long>> last;  // each setting and the last card that set it
+  // The last card that set each setting, by name and index; 0: none yet.
+  constexpr std::size_t kIndexes = 128;
+  std::vector<long> last(kSettingNames.size() * kIndexes, 0);
   auto overrider = [&](const Setting& setting, long line) {
-    for (auto& [set, by] : last) {
-      if (set == setting) return std::exchange(by, line);
-    }
-    last.emplace_back(setting, line);
-    return 0L;
+    if (setting.index >= kIndexes) throw InternalError("a setting index out of range");
+    return std::exchange(last[static_cast<std::size_t>(setting.name) * kIndexes + setting.index],
+                         line);
   };
   for (std::size_t i = cards.size(); i-- > 0;) {
     DeckCard& card = cards[i];
@@ -64,10 +68,9 @@ DeckReading readDeckCards(std::FILE* deck, const std::string& name) {
   CardReader cards(deck, name);
   cards.keepLines();
   DeckReading reading;
-  NullSink listing;
   DeckSettings settings;
   try {
-    settings = readDeck(cards, listing, &reading);
+    settings = readDeck(cards, &reading);
   } catch (const Error& error) {
     markOverrides(reading.cards);
     reading.error = deckError(error);

@@ -30,8 +30,9 @@ SquareRootLists squareRootLists(const DeckSettings& settings) {
 
 std::int32_t neighbourList(const DeckSettings& settings) {
   return stored(truncateToInteger(Extended(settings.SCALE6.value)), "list 74 (SCALE6)", [&] {
-    return settings.SCALE6.origin.card != 0 ? "it comes from " + sourceText(settings.SCALE6.origin)
-                                            : std::string();
+    const CardOrigin& origin = settings.SCALE6.origin;
+    return origin.card != 0 ? ValueSource{"it comes from " + sourceText(origin), cardPlace(origin)}
+                            : ValueSource{};
   });
 }
 

@@ -8,21 +8,42 @@
 #include "sizing/late_steps.h"
 #include "sizing/list_resolution.h"
 #include "sizing/negative_sizes.h"
+#include "sizing/size_sources.h"
 #include "sizing/storage_total.h"
 
 namespace sizgen {
 namespace {
 
+// The declaration of row i, whose list L has `size` elements.  A
+// dimension out of range blames the card of the larger factor of its
+// rounding: the card that gave the list's size (its bytes) or the ROUND UP
+// card (the quantum).
+Declaration declared(int i, std::int32_t L, std::int32_t size, const DeckSettings& settings,
+                     const ListHistory& history) {
+  try {
+    return declaration(i, size, settings.NQUANT);
+  } catch (const Error& error) {
+    const double bytes =
+        static_cast<double>(size) * bytesPerElement(effectiveTypeCode(catalogRow(i)));
+    const CardPlace place =
+        largerFactorText(bytes, listSource(settings, history, static_cast<std::size_t>(L)),
+                         settings.NQUANT, settings.NQUANT.origin)
+            .place;
+    if (place.card == 0) throw;
+    throw ValueError(error.what(), place);
+  }
+}
+
 // The rows of `planned`'s group, declared with the sizes it sees, and its
 // DIMDEF pairs: one for each list new within the group, in row order.
-void planGroup(PlannedGroup& planned, RunPlan& plan) {
+void planGroup(PlannedGroup& planned, RunPlan& plan, const ListHistory& history) {
   const Group& group = *planned.group;
   for (int i = group.firstRow; i <= group.lastRow; ++i) {
     const std::int32_t L = generatedListNumber(i);
     const std::int32_t size = planned.LSTNEW(static_cast<std::size_t>(L));
-    const Declaration declared = declaration(i, size, plan.settings.NQUANT);
+    const Declaration row = declared(i, L, size, plan.settings, history);
     plan.arrays[static_cast<std::size_t>(i - 1)] = {
-        i, L, size, declared.dimension, declared.typeCode, declared.rounded};
+        i, L, size, row.dimension, row.typeCode, row.rounded};
     // DIMDEF writes list 99 as list 0.
     if (group.selector != 0 && isFirstOccurrence(group, i))
       planned.pairs.push_back({L, L == kSupplementalList ? 0 : L, size});
@@ -73,7 +94,7 @@ RunPlan planSettledLists(const DeckSettings& settings, const ListSizes& settled,
   ListSizes LSTNEW = settled;
   plan.MTOT = storageTotal(settings, LSTNEW, history);
   plan.groups[0].LSTNEW = LSTNEW;
-  planGroup(plan.groups[0], plan);
+  planGroup(plan.groups[0], plan, history);
 
   // LTLABL, list 99 and, after RAM TABLES, list 29; DIMDEF's first block
   // shows them.
@@ -86,7 +107,7 @@ RunPlan planSettledLists(const DeckSettings& settings, const ListSizes& settled,
   for (std::size_t g = 1; g < kGroups.size(); ++g) {
     takeLateStep(kGroups[g].lateStep, settings, LSTNEW, history, static_cast<int>(g));
     plan.groups[g].LSTNEW = LSTNEW;
-    planGroup(plan.groups[g], plan);
+    planGroup(plan.groups[g], plan, history);
   }
   plan.history = std::move(history);
   if (auto negative = negativeSizeWarning(plan)) plan.warnings.push_back(std::move(*negative));

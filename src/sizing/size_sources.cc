@@ -75,6 +75,10 @@ std::string sourceText(const CardOrigin& origin) {
   return cardPlaceText(place);
 }
 
+CardPlace cardPlace(const CardOrigin& origin) {
+  return {origin.card, origin.firstColumn, origin.lastColumn};
+}
+
 namespace {
 
 // "from card ...", or nothing when no card set it.
@@ -83,21 +87,26 @@ std::optional<std::string> fromText(const std::optional<CardOrigin>& source) {
   return "from " + sourceText(*source);
 }
 
+// `text` said of `source`; nothing when no card set it.
+ValueSource sourceSaying(const std::string& text, const std::optional<CardOrigin>& source) {
+  const auto from = fromText(source);
+  if (!from) return {};
+  return {text + " comes " + *from, cardPlace(*source)};
+}
+
 }  // namespace
 
-std::string listSourceText(const DeckSettings& settings, const ListHistory& history,
+ValueSource listSourceText(const DeckSettings& settings, const ListHistory& history,
                            std::size_t k) {
-  const auto from = fromText(listSource(settings, history, k));
-  return from ? "list " + std::to_string(k) + " comes " + *from : std::string();
+  return sourceSaying("list " + std::to_string(k), listSource(settings, history, k));
 }
 
-std::string largerFactorText(double a, const std::optional<CardOrigin>& aSource, double b,
+ValueSource largerFactorText(double a, const std::optional<CardOrigin>& aSource, double b,
                              const std::optional<CardOrigin>& bSource) {
-  const auto from = fromText(larger(a, aSource, b, bSource));
-  return from ? "the larger factor comes " + *from : std::string();
+  return sourceSaying("the larger factor", larger(a, aSource, b, bSource));
 }
 
-std::string totalSourceText(const DeckSettings& settings, const ListHistory& history,
+ValueSource totalSourceText(const DeckSettings& settings, const ListHistory& history,
                             const ListSizes& LSTNEW) {
   // The words of each list in the total, and its largest array.
   struct Share {
@@ -125,6 +134,7 @@ std::string totalSourceText(const DeckSettings& settings, const ListHistory& his
   std::sort(shares.begin(), shares.end(),
             [](const Share& a, const Share& b) { return std::abs(a.words) > std::abs(b.words); });
   std::string text = "most of it is";
+  CardPlace place;  // the first card named
   for (std::size_t n = 0; n < 2 && shares[n].arrays > 0; ++n) {
     const Share& share = shares[n];
     text += std::string(n == 0 ? " " : "; then ") + "list " + std::to_string(share.list) + ", " +
@@ -132,9 +142,13 @@ std::string totalSourceText(const DeckSettings& settings, const ListHistory& his
             (share.arrays == 1 ? " array (" : " arrays (the largest ") +
             std::string(trimmedName(catalogRow(share.largestRow).name)) + ", row " +
             std::to_string(share.largestRow) + ")";
-    if (const auto from = fromText(listSource(settings, history, share.list))) text += ", " + *from;
+    const auto source = listSource(settings, history, share.list);
+    if (const auto from = fromText(source)) {
+      text += ", " + *from;
+      if (place.card == 0) place = cardPlace(*source);
+    }
   }
-  return text;
+  return {text, place};
 }
 
 }  // namespace sizgen

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "base/real_arithmetic.h"
 #include "model/deck_settings.h"
 #include "model/list_history.h"
 
@@ -24,17 +25,22 @@ std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHis
 // "card N, columns A-B (WHAT, field F)".
 std::string sourceText(const CardOrigin& origin);
 
-// "list k comes from card N, columns A-B (...)"; empty when no card set it.
-std::string listSourceText(const DeckSettings& settings, const ListHistory& history, std::size_t k);
+// The card and columns of `origin`, for an error to blame.
+CardPlace cardPlace(const CardOrigin& origin);
+
+// "list k comes from card N, columns A-B (...)" and that card; empty when
+// no card set it.
+ValueSource listSourceText(const DeckSettings& settings, const ListHistory& history, std::size_t k);
 
 // Of two factors `a` and `b` of a product, the card that set the larger:
 // each is a size and the card it came from; empty when no card set it.
-std::string largerFactorText(double a, const std::optional<CardOrigin>& aSource, double b,
+ValueSource largerFactorText(double a, const std::optional<CardOrigin>& aSource, double b,
                              const std::optional<CardOrigin>& bSource);
 
 // What holds most of the storage total MTOT of lists `LSTNEW`: the two
-// lists with the most words in it, their largest array and their cards.
-std::string totalSourceText(const DeckSettings& settings, const ListHistory& history,
+// lists with the most words in it, their largest array and their cards;
+// the card it names first.
+ValueSource totalSourceText(const DeckSettings& settings, const ListHistory& history,
                             const ListSizes& LSTNEW);
 
 }  // namespace sizgen
