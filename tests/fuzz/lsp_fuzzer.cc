@@ -7,7 +7,10 @@
 //         bit 1 is set), then a deck opened with the text up to the first
 //         NUL, then edits, each five bytes (start line and character, end
 //         line and character, the length of the text) and that text (at
-//         most kEdits of them), then shutdown and exit.
+//         most kEdits of them), each followed by a request about the
+//         deck (hover, semantic tokens, inlay hints, formatting or code
+//         actions, picked by the length byte) at the edit's positions,
+//         then shutdown and exit.
 //
 // Whatever comes, every reply must be a well-framed JSON object; anything
 // else (a crash, a sanitizer report, a leak, an exception) is a fault.
@@ -43,6 +46,11 @@ void checkReplies(const std::string& out) {
   if (reader.partial()) std::abort();
 }
 
+// The requests about a document, one after each edit.
+constexpr const char* kRequests[] = {"textDocument/hover", "textDocument/semanticTokens/full",
+                                     "textDocument/inlayHint", "textDocument/formatting",
+                                     "textDocument/codeAction"};
+
 // At most this many edits a session: each one reads and plans the deck.
 constexpr int kEdits = 32;
 
@@ -75,6 +83,31 @@ std::string session(std::uint8_t mode, std::string_view input) {
     const json params = {{"textDocument", {{"uri", uri}, {"version", version}}},
                          {"contentChanges", json::array({change})}};
     bytes += framed({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"}, {"params", params}});
+    // A request about the deck as it now stands, at the edit's positions.
+    const json document = {{"uri", uri}};
+    const json& start = range.at("start");
+    json request = {{"textDocument", document}};
+    switch (byte(4) % 5) {
+      case 0:
+        request["position"] = start;
+        break;
+      case 1:
+        break;
+      case 2:
+        request["range"] = range;
+        break;
+      case 3:
+        request["options"] = {{"tabSize", 8}, {"insertSpaces", true}};
+        break;
+      default:
+        request["range"] = range;
+        request["context"] = {{"diagnostics", json::array()}};
+        break;
+    }
+    bytes += framed({{"jsonrpc", "2.0"},
+                     {"id", 100 + version},
+                     {"method", kRequests[byte(4) % 5]},
+                     {"params", request}});
   }
   bytes += framed({{"jsonrpc", "2.0"}, {"id", 2}, {"method", "shutdown"}});
   bytes += framed({{"jsonrpc", "2.0"}, {"method", "exit"}});
