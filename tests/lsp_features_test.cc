@@ -312,9 +312,12 @@ std::map<std::size_t, long> listedFinalSizes(const std::string& listing) {
   for (std::string text; std::getline(lines, text);) {
     std::smatch match;
     if (!std::regex_search(text, match, line)) continue;
-    std::size_t list = std::stoul(match[1]);
-    std::istringstream values(match[2].str());
-    for (long size = 0; values >> size; ++list) sizes[list] = size;
+    // Ten fields of seven columns (I7): a wide size may touch the next.
+    const std::size_t first = std::stoul(match[1]);
+    const std::string values = match[2];
+    for (std::size_t i = 0; i < 10 && (i + 1) * 7 <= values.size(); ++i)
+      if (values.find('*', i * 7) >= (i + 1) * 7)  // "*******": too wide to show
+        sizes[first + i] = std::stol(values.substr(i * 7, 7));
   }
   return sizes;
 }
@@ -339,7 +342,7 @@ void checkHoverSizes(const std::string& deck, const std::string& directory, Agre
   const testing::ProcessResult run = testing::runSizgenBinary(directory, deck);
   const std::map<std::size_t, long> listed = listedFinalSizes(run.out);
   std::smatch closing;
-  const bool closed = std::regex_search(run.out, closing, std::regex(R"(LTLABL = +(-?\d+))"));
+  const bool closed = std::regex_search(run.out, closing, std::regex(R"(LTLABL = *(-?\d+))"));
   const std::regex sizes(R"(list (\d+) ends at (-?\d+)(?:: (-?\d+),)?)");
   for (const DeckCard& card : reading.cards) {
     for (const DeckField& field : card.fields) {
