@@ -129,7 +129,9 @@ TEST(LanguageServerFeatures, SemanticTokensOfEachPartOfACard) {
       {"list-size fields and a { comment",
        "     600    1200{ lists\n",
        {"1 6-8 number", "1 13-16 number", "1 17-23 comment"}},
-      {"past column 80", "     600" + std::string(72, ' ') + "XY\n", {"1 6-8 number", "1 81-82 unread"}},
+      {"past column 80",
+       "     600" + std::string(72, ' ') + "XY\n",
+       {"1 6-8 number", "1 81-82 unread"}},
       {"BLANK cards, offsets and a card after the deck's end",
        "BLANK\nBLANK\nBLANK\n   90000\nDEFAULT      2.0\n",
        {"1 1-5 keyword", "2 1-5 keyword", "3 1-5 keyword", "4 4-8 number", "5 1-16 unread"}},
@@ -148,8 +150,7 @@ TEST(LanguageServerFeatures, SemanticTokensOfEachPartOfACard) {
   // As the protocol sends them: relative lines and characters in UTF-16,
   // a tab one character, a two-byte character one unit, CR LF no column.
   const json tokens = semanticTokensJson("C  \xc3\xa9\tx\r\nSCALE        2.0  x\r\n", kUtf16);
-  EXPECT_EQ(tokens["data"],
-            json::parse("[0,0,6,2,0, 1,0,5,0,0, 0,13,3,1,0, 0,5,1,2,1]"));
+  EXPECT_EQ(tokens["data"], json::parse("[0,0,6,2,0, 1,0,5,0,0, 0,13,3,1,0, 0,5,1,2,1]"));
   const json legend = semanticTokensLegend();
   EXPECT_EQ(legend["tokenTypes"], json::parse(R"(["keyword","number","comment"])"));
   EXPECT_EQ(legend["tokenModifiers"], json::parse(R"(["unread"])"));
@@ -166,8 +167,7 @@ TEST(LanguageServerFeatures, InlayHintsWhereAFieldReadsOtherwiseThanItLooks) {
       {"blanks inside a number", "     300 400 500\n", {"1 16 = 400500"}},
       {"E-form", "SCALE       1E2\n", {"1 16 = 100.0"}},
       {"a sign alone starts the exponent", "SCALE      1.5+2\n", {"1 16 = 150.0"}},
-      {"a real on a list-size card, truncated", "   1.5E0   2.5E3\n",
-       {"1 8 = 1", "1 16 = 2500"}},
+      {"a real on a list-size card, truncated", "   1.5E0   2.5E3\n", {"1 8 = 1", "1 16 = 2500"}},
       {"a comma shift", "300,400\n", {"1 12 = 400"}},
   };
   for (const Case& c : cases) {
@@ -234,7 +234,10 @@ std::vector<json> replies(const std::string& deck, const std::vector<json>& mess
     send({{"method", "textDocument/didOpen"},
           {"params",
            {{"textDocument",
-             {{"uri", "file:///a.deck"}, {"languageId", "deck"}, {"version", 1}, {"text", deck}}}}}});
+             {{"uri", "file:///a.deck"},
+              {"languageId", "deck"},
+              {"version", 1},
+              {"text", deck}}}}}});
   }
   for (const json& message : messages) out += send(message);
   FrameReader reader;
@@ -269,8 +272,9 @@ TEST(LanguageServerFeatures, FormattingAndCodeActionsThroughTheServer) {
   EXPECT_TRUE(format("DEFAULT  abc\n").is_null());
 
   const json actions =
-      replies("SCALE 2.0\n", {requestOn(2, "textDocument/codeAction", "file:///a.deck",
-                                        {{"range", range}, {"context", {{"diagnostics", json::array()}}}})})
+      replies("SCALE 2.0\n",
+              {requestOn(2, "textDocument/codeAction", "file:///a.deck",
+                         {{"range", range}, {"context", {{"diagnostics", json::array()}}}})})
           .at(0)
           .at("result");
   ASSERT_EQ(actions.size(), 1U);

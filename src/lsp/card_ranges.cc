@@ -36,8 +36,9 @@ Range CardRanges::columns(long card, int first, int last) const {
 
 std::optional<CardRanges::CardColumn> CardRanges::at(Position position) const {
   const std::size_t offset = lines_.offset(position, encoding_);
-  const auto after = std::upper_bound(cards_.begin(), cards_.end(), offset,
-                                      [](std::size_t at, const Card& card) { return at < card.begin; });
+  const auto after =
+      std::upper_bound(cards_.begin(), cards_.end(), offset,
+                       [](std::size_t at, const Card& card) { return at < card.begin; });
   if (after == cards_.begin()) return std::nullopt;
   const Card& card = *(after - 1);
   // Past the line end of the last card: no card.

@@ -24,8 +24,7 @@ struct CardToken {
 // The protocol's names of the types, in the order of Type: the legend.
 // Text that is not read is a comment with the modifier "unread", so that a
 // client that knows only the standard types still shows it as not read.
-inline constexpr std::array<std::string_view, 3> kTokenTypeNames = {"keyword", "number",
-                                                                      "comment"};
+inline constexpr std::array<std::string_view, 3> kTokenTypeNames = {"keyword", "number", "comment"};
 inline constexpr std::array<std::string_view, 1> kTokenModifierNames = {"unread"};
 
 // The tokens of the cards of `reading`, in card and column order, none

@@ -10,12 +10,9 @@
 namespace sizgen::lsp {
 
 DeckDiagnostic warningDiagnostic(const Warning& warning) {
-  return {DeckDiagnostic::Severity::Warning,
-          warning.card,
-          warning.firstColumn,
-          warning.lastColumn,
-          warningKindName(warning.kind),
-          warning.message};
+  return {
+      DeckDiagnostic::Severity::Warning, warning.card,   warning.firstColumn, warning.lastColumn,
+      warningKindName(warning.kind),     warning.message};
 }
 
 std::vector<DeckDiagnostic> deckDiagnostics(std::string_view text) {
@@ -29,8 +26,12 @@ std::vector<DeckDiagnostic> deckDiagnostics(std::string_view text) {
   }
   if (reading.error) {
     const DeckError& error = *reading.error;
-    diagnostics.push_back({DeckDiagnostic::Severity::Error, error.card, error.firstColumn,
-                           error.lastColumn, {}, error.reason});
+    diagnostics.push_back({DeckDiagnostic::Severity::Error,
+                           error.card,
+                           error.firstColumn,
+                           error.lastColumn,
+                           {},
+                           error.reason});
   }
   return diagnostics;
 }

@@ -69,8 +69,8 @@ std::string overriddenText(long by) {
 }
 
 DeckHover keywordHover(const DeckCard& card) {
-  std::string text = "**" + std::string(keywordName(card.kind)) + " card**: " +
-                     std::string(purposeOf(card.kind)) + ".\n\nKeyword in " +
+  std::string text = "**" + std::string(keywordName(card.kind)) +
+                     " card**: " + std::string(purposeOf(card.kind)) + ".\n\nKeyword in " +
                      columnsText(card.keywordFirstColumn, card.keywordLastColumn) + "; " +
                      readsText(card) + ".";
   if (card.sets) text += "\n\nSets " + code(settingName(*card.sets)) + ".";
@@ -79,7 +79,8 @@ DeckHover keywordHover(const DeckCard& card) {
 }
 
 std::string fieldName(const DeckCard& card, const DeckField& field) {
-  if (card.kind == CardKind::FixedLists) return "flag " + number(field.number) + " of the FIXED card";
+  if (card.kind == CardKind::FixedLists)
+    return "flag " + number(field.number) + " of the FIXED card";
   if (card.role == DeckCard::Role::Keyword)
     return "the value of the " + std::string(keywordName(card.kind)) + " card";
   std::string name = "field " + number(field.number) + " of the " + std::string(card.name);
@@ -95,8 +96,8 @@ std::string valueText(const DeckCard& card, const DeckField& field) {
 }
 
 DeckHover fieldHover(const DeckReading& reading, const DeckCard& card, const DeckField& field) {
-  std::string text = "**" + fieldName(card, field) + "**, " +
-                     columnsText(field.firstColumn, field.lastColumn);
+  std::string text =
+      "**" + fieldName(card, field) + "**, " + columnsText(field.firstColumn, field.lastColumn);
   if (field.shift != 0)
     text += " (a comma moved it " + number(field.shift) + " columns left of its place)";
   text += "\n\n- text: " + code(field.text);

@@ -54,14 +54,14 @@ json semanticTokensJson(std::string_view text, PositionEncoding encoding) {
     if (range.start.line != range.end.line || range.end.character <= range.start.character)
       continue;
     const bool unread = token.type == CardToken::Type::Unread;
-    const int type = unread ? static_cast<int>(CardToken::Type::Comment)
-                            : static_cast<int>(token.type);
+    const int type =
+        unread ? static_cast<int>(CardToken::Type::Comment) : static_cast<int>(token.type);
     const std::int64_t line = range.start.line - previous.line;
     const std::int64_t start =
         line == 0 ? range.start.character - previous.character : range.start.character;
-    data.insert(data.end(), {json(line), json(start),
-                             json(range.end.character - range.start.character), json(type),
-                             json(unread ? 1 : 0)});
+    data.insert(data.end(),
+                {json(line), json(start), json(range.end.character - range.start.character),
+                 json(type), json(unread ? 1 : 0)});
     previous = range.start;
   }
   return {{"data", data}};
@@ -97,17 +97,18 @@ json codeActionsJson(std::string_view uri, std::string_view text, PositionEncodi
   const CardRanges cards(text, encoding);
   json actions = json::array();
   for (const QuickFix& fix : quickFixes(readDeckText(text))) {
-    const Range warned = cards.columns(fix.warning.card, fix.warning.firstColumn,
-                                       fix.warning.lastColumn);
+    const Range warned =
+        cards.columns(fix.warning.card, fix.warning.firstColumn, fix.warning.lastColumn);
     if (!linesMeet(warned, range)) continue;
     // The whole text of the card, its line end left as it is.
     const Range card = cards.columns(fix.warning.card, 1, std::numeric_limits<int>::max() - 1);
     const json edit = {{"range", rangeJson(card)}, {"newText", fix.cardText}};
-    actions.push_back({{"title", fix.title},
-                       {"kind", "quickfix"},
-                       {"isPreferred", true},
-                       {"diagnostics", json::array({diagnosticJson(warningDiagnostic(fix.warning), cards)})},
-                       {"edit", {{"changes", {{std::string(uri), json::array({edit})}}}}}});
+    actions.push_back(
+        {{"title", fix.title},
+         {"kind", "quickfix"},
+         {"isPreferred", true},
+         {"diagnostics", json::array({diagnosticJson(warningDiagnostic(fix.warning), cards)})},
+         {"edit", {{"changes", {{std::string(uri), json::array({edit})}}}}}});
   }
   return actions;
 }

@@ -47,8 +47,9 @@ std::vector<FieldHint> fieldHints(const DeckReading& reading) {
     for (const DeckField& field : card.fields) {
       if (!field.read || !readsOtherwise(card, field)) continue;
       const bool keepReal = field.real && card.role == DeckCard::Role::Keyword;
-      hints.push_back({card.line, field.lastColumn,
-                       "= " + (keepReal ? realText(field.realValue) : std::to_string(field.value))});
+      hints.push_back(
+          {card.line, field.lastColumn,
+           "= " + (keepReal ? realText(field.realValue) : std::to_string(field.value))});
     }
   }
   return hints;
