@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -77,6 +78,7 @@ std::string session(std::uint8_t mode, std::string_view input) {
     const json range = {{"start", {{"line", byte(0) % 32}, {"character", byte(1)}}},
                         {"end", {{"line", byte(2) % 32}, {"character", byte(3)}}}};
     const std::size_t length = std::min<std::size_t>(byte(4), input.size() - 5);
+    const std::size_t which = byte(4) % std::size(kRequests);
     const std::string text(input.substr(5, length));
     input.remove_prefix(5 + length);
     const json change = {{"range", range}, {"text", text}};
@@ -87,7 +89,7 @@ std::string session(std::uint8_t mode, std::string_view input) {
     const json document = {{"uri", uri}};
     const json& start = range.at("start");
     json request = {{"textDocument", document}};
-    switch (byte(4) % 5) {
+    switch (which) {
       case 0:
         request["position"] = start;
         break;
@@ -106,7 +108,7 @@ std::string session(std::uint8_t mode, std::string_view input) {
     }
     bytes += framed({{"jsonrpc", "2.0"},
                      {"id", 100 + version},
-                     {"method", kRequests[byte(4) % 5]},
+                     {"method", kRequests[which]},
                      {"params", request}});
   }
   bytes += framed({{"jsonrpc", "2.0"}, {"id", 2}, {"method", "shutdown"}});
