@@ -1,6 +1,7 @@
 #include "lsp/card_ranges.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace sizgen::lsp {
 
@@ -31,6 +32,22 @@ Range CardRanges::columns(long card, int first, int last) const {
   // range ends after that character.
   const std::size_t end = characterEnd(text_, line.begin, std::max(at(last + 1), begin));
   return {lines_.position(begin, encoding_), lines_.position(end, encoding_)};
+}
+
+std::optional<CardRanges::CardColumn> CardRanges::at(Position position) const {
+  const std::size_t offset = lines_.offset(position, encoding_);
+  const auto after =
+      std::upper_bound(cards_.begin(), cards_.end(), offset,
+                       [](std::size_t at, const Card& card) { return at < card.begin; });
+  if (after == cards_.begin()) return std::nullopt;
+  const Card& card = *(after - 1);
+  // Past the line end of the last card: no card.
+  if (after == cards_.end() && offset > card.end && offset >= text_.size() &&
+      text_.size() > card.end)
+    return std::nullopt;
+  const std::size_t column = std::min(offset, card.end) - card.begin + 1;
+  if (column > static_cast<std::size_t>(std::numeric_limits<int>::max())) return std::nullopt;
+  return CardColumn{static_cast<long>(after - cards_.begin()), static_cast<int>(column)};
 }
 
 }  // namespace sizgen::lsp

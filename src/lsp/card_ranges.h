@@ -9,6 +9,7 @@
 // return ends a line there); this maps the one onto the other.
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,18 @@ class CardRanges {
   // the text the line holds: columns past its end give the end of the
   // line.  Card 0 (no card to blame) is the start of the document.
   Range columns(long card, int first, int last) const;
+
+  // The card (from 1) and column at `position`: a position at or past the
+  // end of a card's text is the column after its last.  Nothing past the
+  // last card.
+  struct CardColumn {
+    long card = 0;
+    int column = 0;
+  };
+  std::optional<CardColumn> at(Position position) const;
+
+  // The number of cards the text holds.
+  long count() const { return static_cast<long>(cards_.size()); }
 
  private:
   struct Card {

@@ -9,6 +9,12 @@
 
 namespace sizgen::lsp {
 
+DeckDiagnostic warningDiagnostic(const Warning& warning) {
+  return {
+      DeckDiagnostic::Severity::Warning, warning.card,   warning.firstColumn, warning.lastColumn,
+      warningKindName(warning.kind),     warning.message};
+}
+
 std::vector<DeckDiagnostic> deckDiagnostics(std::string_view text) {
   const DeckReading reading = readDeckText(text);
   std::vector<DeckDiagnostic> diagnostics;
@@ -16,19 +22,16 @@ std::vector<DeckDiagnostic> deckDiagnostics(std::string_view text) {
   // stops it before any, an error of the plan after them.
   if (!reading.error || reading.readToEnd) {
     std::transform(reading.warnings.begin(), reading.warnings.end(),
-                   std::back_inserter(diagnostics), [](const Warning& warning) {
-                     return DeckDiagnostic{DeckDiagnostic::Severity::Warning,
-                                           warning.card,
-                                           warning.firstColumn,
-                                           warning.lastColumn,
-                                           warningKindName(warning.kind),
-                                           warning.message};
-                   });
+                   std::back_inserter(diagnostics), warningDiagnostic);
   }
   if (reading.error) {
     const DeckError& error = *reading.error;
-    diagnostics.push_back({DeckDiagnostic::Severity::Error, error.card, error.firstColumn,
-                           error.lastColumn, {}, error.reason});
+    diagnostics.push_back({DeckDiagnostic::Severity::Error,
+                           error.card,
+                           error.firstColumn,
+                           error.lastColumn,
+                           {},
+                           error.reason});
   }
   return diagnostics;
 }

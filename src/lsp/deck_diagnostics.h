@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/warning.h"
+
 namespace sizgen::lsp {
 
 struct DeckDiagnostic {
@@ -19,6 +21,9 @@ struct DeckDiagnostic {
   std::string message;    // without the card and columns
   friend bool operator==(const DeckDiagnostic&, const DeckDiagnostic&) = default;
 };
+
+// A warning as a diagnostic.
+DeckDiagnostic warningDiagnostic(const Warning& warning);
 
 // Reads and plans the deck `text` as a run does, in memory: the warnings
 // a run would print, in its order, then its error if it has one.

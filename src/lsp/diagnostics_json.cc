@@ -12,20 +12,23 @@ nlohmann::json rangeJson(const Range& range) {
   return {{"start", position(range.start)}, {"end", position(range.end)}};
 }
 
+nlohmann::json diagnosticJson(const DeckDiagnostic& diagnostic, const CardRanges& cards) {
+  nlohmann::json item = {
+      {"range",
+       rangeJson(cards.columns(diagnostic.card, diagnostic.firstColumn, diagnostic.lastColumn))},
+      {"severity", static_cast<int>(diagnostic.severity)},
+      {"source", "sizgen"},
+      {"message", diagnostic.message},
+  };
+  if (!diagnostic.code.empty()) item["code"] = diagnostic.code;
+  return item;
+}
+
 nlohmann::json diagnosticsJson(std::string_view text, PositionEncoding encoding) {
   const CardRanges cards(text, encoding);
   nlohmann::json list = nlohmann::json::array();
-  for (const DeckDiagnostic& diagnostic : deckDiagnostics(text)) {
-    nlohmann::json item = {
-        {"range",
-         rangeJson(cards.columns(diagnostic.card, diagnostic.firstColumn, diagnostic.lastColumn))},
-        {"severity", static_cast<int>(diagnostic.severity)},
-        {"source", "sizgen"},
-        {"message", diagnostic.message},
-    };
-    if (!diagnostic.code.empty()) item["code"] = diagnostic.code;
-    list.push_back(std::move(item));
-  }
+  for (const DeckDiagnostic& diagnostic : deckDiagnostics(text))
+    list.push_back(diagnosticJson(diagnostic, cards));
   return list;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "lsp/diagnostics_json.h"
+#include "lsp/feature_json.h"
 #include "lsp/json_rpc.h"
 
 namespace sizgen::lsp {
@@ -102,11 +103,57 @@ json didClose(Session& session, const json& params) {
   return nullptr;
 }
 
+// The text of the document a request is about; null when it is not held,
+// and the request's result is then null.
+const std::string* documentText(const Session& session, const json& params) {
+  const Document* document =
+      session.documents.find(params.at("textDocument").at("uri").get_ref<const std::string&>());
+  return document == nullptr ? nullptr : &document->text;
+}
+
+Range rangeOf(const json& range) {
+  return {positionOf(range.at("start")), positionOf(range.at("end"))};
+}
+
+json hover(Session& session, const json& params) {
+  const std::string* text = documentText(session, params);
+  if (text == nullptr) return nullptr;
+  return hoverJson(*text, session.encoding, positionOf(params.at("position")));
+}
+
+json semanticTokens(Session& session, const json& params) {
+  const std::string* text = documentText(session, params);
+  if (text == nullptr) return nullptr;
+  return semanticTokensJson(*text, session.encoding);
+}
+
+json inlayHints(Session& session, const json& params) {
+  const std::string* text = documentText(session, params);
+  if (text == nullptr) return nullptr;
+  return inlayHintsJson(*text, session.encoding, rangeOf(params.at("range")));
+}
+
+// Null, not an error, for a deck with an error: clients show an error
+// response to the user, and the deck's error is among its diagnostics
+// already.
+json formatting(Session& session, const json& params) {
+  const std::string* text = documentText(session, params);
+  if (text == nullptr) return nullptr;
+  return formattingJson(*text, session.encoding);
+}
+
+json codeActions(Session& session, const json& params) {
+  const std::string* text = documentText(session, params);
+  if (text == nullptr) return nullptr;
+  return codeActionsJson(params.at("textDocument").at("uri").get_ref<const std::string&>(), *text,
+                         session.encoding, rangeOf(params.at("range")));
+}
+
 using Kind = Method::Kind;
 using When = Method::When;
 
 // clang-format off
-constexpr std::array<Method, 7> kMethods = {{
+constexpr std::array<Method, 12> kMethods = {{
     // name                      kind                 when           handler
     {"initialize",               Kind::Request,      When::First,   initialize,  {}, {}},
     {"initialized",              Kind::Notification, When::Running, initialized, {}, {}},
@@ -117,6 +164,17 @@ constexpr std::array<Method, 7> kMethods = {{
      "textDocumentSync", R"({"openClose": true, "change": 2})"},
     {"textDocument/didChange",   Kind::Notification, When::Running, didChange,   {}, {}},
     {"textDocument/didClose",    Kind::Notification, When::Running, didClose,    {}, {}},
+    {"textDocument/hover",       Kind::Request,      When::Running, hover,
+     "hoverProvider", "true"},
+    // The legend is added from the tokens' own table.
+    {"textDocument/semanticTokens/full", Kind::Request, When::Running, semanticTokens,
+     "semanticTokensProvider", R"({"full": true})"},
+    {"textDocument/inlayHint",   Kind::Request,      When::Running, inlayHints,
+     "inlayHintProvider", "true"},
+    {"textDocument/formatting",  Kind::Request,      When::Running, formatting,
+     "documentFormattingProvider", "true"},
+    {"textDocument/codeAction",  Kind::Request,      When::Running, codeActions,
+     "codeActionProvider", R"({"codeActionKinds": ["quickfix"]})"},
 }};
 // clang-format on
 
@@ -134,6 +192,7 @@ json serverCapabilities() {
     if (!method.capability.empty())
       capabilities[std::string(method.capability)] = json::parse(method.capabilityValue);
   }
+  capabilities["semanticTokensProvider"]["legend"] = semanticTokensLegend();
   return capabilities;
 }
 

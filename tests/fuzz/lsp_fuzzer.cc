@@ -7,13 +7,17 @@
 //         bit 1 is set), then a deck opened with the text up to the first
 //         NUL, then edits, each five bytes (start line and character, end
 //         line and character, the length of the text) and that text (at
-//         most kEdits of them), then shutdown and exit.
+//         most kEdits of them), each followed by a request about the
+//         deck (hover, semantic tokens, inlay hints, formatting or code
+//         actions, picked by the length byte) at the edit's positions,
+//         then shutdown and exit.
 //
 // Whatever comes, every reply must be a well-framed JSON object; anything
 // else (a crash, a sanitizer report, a leak, an exception) is a fault.
 
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -43,6 +47,11 @@ void checkReplies(const std::string& out) {
   if (reader.partial()) std::abort();
 }
 
+// The requests about a document, one after each edit.
+constexpr const char* kRequests[] = {"textDocument/hover", "textDocument/semanticTokens/full",
+                                     "textDocument/inlayHint", "textDocument/formatting",
+                                     "textDocument/codeAction"};
+
 // At most this many edits a session: each one reads and plans the deck.
 constexpr int kEdits = 32;
 
@@ -69,12 +78,38 @@ std::string session(std::uint8_t mode, std::string_view input) {
     const json range = {{"start", {{"line", byte(0) % 32}, {"character", byte(1)}}},
                         {"end", {{"line", byte(2) % 32}, {"character", byte(3)}}}};
     const std::size_t length = std::min<std::size_t>(byte(4), input.size() - 5);
+    const std::size_t which = byte(4) % std::size(kRequests);
     const std::string text(input.substr(5, length));
     input.remove_prefix(5 + length);
     const json change = {{"range", range}, {"text", text}};
     const json params = {{"textDocument", {{"uri", uri}, {"version", version}}},
                          {"contentChanges", json::array({change})}};
     bytes += framed({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"}, {"params", params}});
+    // A request about the deck as it now stands, at the edit's positions.
+    const json document = {{"uri", uri}};
+    const json& start = range.at("start");
+    json request = {{"textDocument", document}};
+    switch (which) {
+      case 0:
+        request["position"] = start;
+        break;
+      case 1:
+        break;
+      case 2:
+        request["range"] = range;
+        break;
+      case 3:
+        request["options"] = {{"tabSize", 8}, {"insertSpaces", true}};
+        break;
+      default:
+        request["range"] = range;
+        request["context"] = {{"diagnostics", json::array()}};
+        break;
+    }
+    bytes += framed({{"jsonrpc", "2.0"},
+                     {"id", 100 + version},
+                     {"method", kRequests[which]},
+                     {"params", request}});
   }
   bytes += framed({{"jsonrpc", "2.0"}, {"id", 2}, {"method", "shutdown"}});
   bytes += framed({{"jsonrpc", "2.0"}, {"method", "exit"}});

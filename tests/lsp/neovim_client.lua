@@ -2,7 +2,8 @@
 -- Neovim's own LSP client (the API of Neovim 0.7), opens decks, checks the
 -- diagnostics it shows (lines and byte columns from 0, as Neovim keeps
 -- them: a deck's column N is byte column N - 1), edits a deck and checks
--- that they follow, then shuts the server down and checks its status.
+-- that they follow, asks for a hover, applies a quick fix, formats a
+-- deck, then shuts the server down and checks its status.
 -- Environment: SIZGEN (the program), SIZGEN_TEST_DATA (tests/), SCRATCH
 -- (a directory to write decks in).  Exits with status 0 when all holds.
 
@@ -134,6 +135,47 @@ local function run()
   await_publication(buffer, count, 'after an error')
   expect(buffer, 'warnings.deck, an error',
     { { 1, 8, 12, ERROR, nil, 'cannot read "abc" as a real' } })
+
+  -- A hover, a quick fix applied and the deck formatted, on a deck of
+  -- its own: a value beside its columns, a card with trailing blanks.
+  local fix = scratch .. '/fix.deck'
+  vim.fn.writefile({ 'SCALE 2.0', '     600   ' }, fix, 'b')
+  buffer = open(fix)
+  expect(buffer, 'fix.deck', { { 0, 6, 9, WARN, 'value-outside-columns', 'SCALE reads 0' } })
+  local function request(method, params)
+    params.textDocument = { uri = vim.uri_from_bufnr(buffer) }
+    local answers = vim.lsp.buf_request_sync(buffer, method, params, 10000) or {}
+    local answer = answers[client] or {}
+    check(answer.err == nil, method .. ' answers without an error')
+    return answer.result
+  end
+  local hover = request('textDocument/hover', { position = { line = 1, character = 6 } })
+  local shown = hover and hover.contents and hover.contents.value or ''
+  check(shown:find('field 1 of the 1st list-size card (list 1)', 1, true) ~= nil,
+    'hover names the field: ' .. shown)
+  check(shown:find('list 1 ends at', 1, true) ~= nil, 'hover gives the final size: ' .. shown)
+  check(hover and hover.range and hover.range.start.character == 0
+    and hover.range['end'].character == 8, 'hover covers columns 1-8')
+
+  local here = { start = { line = 0, character = 0 }, ['end'] = { line = 0, character = 0 } }
+  local actions = request('textDocument/codeAction',
+    { range = here, context = { diagnostics = vim.lsp.diagnostic.get_line_diagnostics(buffer, 0) } })
+  check(actions and #actions == 1, 'one quick fix for the value beside its columns')
+  count = published_count(buffer)
+  if actions and actions[1] then
+    check(actions[1].kind == 'quickfix', 'the action is a quick fix')
+    vim.lsp.util.apply_workspace_edit(actions[1].edit, 'utf-16')
+  end
+  check(vim.api.nvim_buf_get_lines(buffer, 0, 1, false)[1] == 'SCALE        2.0',
+    'the quick fix moves the value into columns 9-16')
+  await_publication(buffer, count, 'after the quick fix')
+  expect(buffer, 'fix.deck, fixed', {})
+
+  count = published_count(buffer)
+  vim.lsp.buf.formatting_sync(nil, 10000)
+  local lines = vim.api.nvim_buf_get_lines(buffer, 0, -1, false)
+  check(#lines == 2 and lines[1] == 'SCALE        2.0' and lines[2] == '     600',
+    'formatting drops the trailing blanks: ' .. vim.inspect(lines))
 
   vim.lsp.stop_client(client)
   check(vim.wait(10000, function() return exit_code ~= nil end, 10), 'the server ends')
