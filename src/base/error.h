@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/card_place.h"
+
 namespace sizgen {
 
 // A failure the user can act on: a deck that cannot be processed, a file
@@ -39,14 +41,6 @@ class CardError : public Error {
   int firstColumn_;
   int lastColumn_;
   std::string reason_;
-};
-
-// Where on a card a value came from: the card's line in the deck and the
-// columns of its field; card 0: no card gave it.
-struct CardPlace {
-  long card = 0;
-  int firstColumn = 0;
-  int lastColumn = 0;
 };
 
 // An error about a value that a card gave, whose message names the value

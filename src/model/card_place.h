@@ -7,20 +7,10 @@
 // 9-16", "card 5 (CARDS)", "card 4".
 
 #include <string>
-#include <string_view>
+
+#include "base/card_place.h"
 
 namespace sizgen {
-
-struct CardPlace {
-  long card = 0;        // the card's line number in the deck
-  int firstColumn = 0;  // the columns; 0: the whole card
-  int lastColumn = 0;
-  std::string_view kind{};  // what the card is: "2nd list-size card", "SCALE"; empty: not said
-  int field = 0;            // the field of the card, from 1; 0: not said
-  // A card error names the columns a field was read from as a range even
-  // when there is one ("columns 9-9"); every other text says "column 9".
-  bool columnsAsRange = false;
-};
 
 // "column 9", "columns 9-16".
 inline std::string columnsText(int first, int last) {

@@ -31,7 +31,7 @@ SquareRootLists squareRootLists(const DeckSettings& settings) {
 std::int32_t neighbourList(const DeckSettings& settings) {
   return stored(truncateToInteger(Extended(settings.SCALE6.value)), "list 74 (SCALE6)", [&] {
     const CardOrigin& origin = settings.SCALE6.origin;
-    return origin.card != 0 ? ValueSource{"it comes from " + sourceText(origin), cardPlace(origin)}
+    return origin.card != 0 ? ValueSource{"it comes from " + sourceText(origin), placeOf(origin)}
                             : ValueSource{};
   });
 }

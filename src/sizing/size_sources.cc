@@ -75,10 +75,6 @@ std::string sourceText(const CardOrigin& origin) {
   return cardPlaceText(place);
 }
 
-CardPlace cardPlace(const CardOrigin& origin) {
-  return {origin.card, origin.firstColumn, origin.lastColumn};
-}
-
 namespace {
 
 // "from card ...", or nothing when no card set it.
@@ -91,7 +87,7 @@ std::optional<std::string> fromText(const std::optional<CardOrigin>& source) {
 ValueSource sourceSaying(const std::string& text, const std::optional<CardOrigin>& source) {
   const auto from = fromText(source);
   if (!from) return {};
-  return {text + " comes " + *from, cardPlace(*source)};
+  return {text + " comes " + *from, placeOf(*source)};
 }
 
 }  // namespace
@@ -145,7 +141,7 @@ ValueSource totalSourceText(const DeckSettings& settings, const ListHistory& his
     const auto source = listSource(settings, history, share.list);
     if (const auto from = fromText(source)) {
       text += ", " + *from;
-      if (place.card == 0) place = cardPlace(*source);
+      if (place.card == 0) place = placeOf(*source);
     }
   }
   return {text, place};

@@ -25,9 +25,6 @@ std::optional<CardOrigin> listSource(const DeckSettings& settings, const ListHis
 // "card N, columns A-B (WHAT, field F)".
 std::string sourceText(const CardOrigin& origin);
 
-// The card and columns of `origin`, for an error to blame.
-CardPlace cardPlace(const CardOrigin& origin);
-
 // "list k comes from card N, columns A-B (...)" and that card; empty when
 // no card set it.
 ValueSource listSourceText(const DeckSettings& settings, const ListHistory& history, std::size_t k);
