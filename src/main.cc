@@ -10,7 +10,8 @@
 #include "driver/command_line.h"
 #include "driver/deck_input.h"
 #include "driver/modes.h"
-#include "driver/output_files.h"
+#include "files/process_set_up.h"
+#include "files/stream_sink.h"
 #include "input/card_fields.h"
 
 int main(int argc, char** argv) {
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
   const Options& options = commandLine.options;
   try {
     if (options.mode == Mode::Help || options.mode == Mode::Version) {
-      StreamSink out(stdout, "standard output");
+      StreamSink out(stdout, "standard output", StreamSink::OnFailure::Throw);
       print(out, options.mode == Mode::Help ? helpText() : versionLine());
       return kExitSuccess;
     }
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
       deckName = printableText(options.deck);
       deckFile = openDeckFile(options.deck, deckName);
     }
-    runMode(options, deckFile ? deckFile.get() : stdin, deckName, stdout);
+    performMode(options, deckFile ? deckFile.get() : stdin, deckName, stdout);
   } catch (const Error& error) {
     std::fflush(stdout);
     std::fprintf(stderr, "sizgen: %s\n", error.what());
