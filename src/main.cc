@@ -10,7 +10,8 @@
 #include "driver/command_line.h"
 #include "driver/deck_input.h"
 #include "driver/modes.h"
-#include "driver/output_files.h"
+#include "files/process_set_up.h"
+#include "files/stream_sink.h"
 
 int main(int argc, char** argv) {
   using namespace sizgen;
@@ -29,13 +30,13 @@ int main(int argc, char** argv) {
   const Options& options = commandLine.options;
   try {
     if (options.mode == Mode::Help || options.mode == Mode::Version) {
-      StreamSink out(stdout, "standard output");
+      StreamSink out(stdout, "standard output", StreamSink::OnFailure::Throw);
       print(out, options.mode == Mode::Help ? helpText() : versionLine());
       return kExitSuccess;
     }
     if (options.mode == Mode::Lsp) return serveLanguageServer();
     const Deck deck = openDeck(options.deck);
-    runMode(options, deck.stream, deck.name, stdout);
+    performMode(options, deck.stream, deck.name, stdout);
   } catch (const Error& error) {
     std::fflush(stdout);
     std::fprintf(stderr, "sizgen: %s\n", error.what());

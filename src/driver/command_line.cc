@@ -15,6 +15,7 @@
 
 #include "base/error.h"
 #include "driver/deck_input.h"
+#include "emit/generated_files.h"
 #include "input/card_fields.h"
 #include "version.h"
 
@@ -332,11 +333,8 @@ std::string_view helpText() {
       "\n"
       "Reads a deck of 80-column cards from DECK (standard input when it is\n"
       "missing or -), resolves the list sizes of the host program and writes,\n"
-      "in the current directory or the one --output-dir names:\n"
-      "  newmods.for  the nine subroutines ROOT10 ... ROOT28 declaring the arrays\n"
-      "  dimdef.for   the subroutine DIMDEF (LSIZE, NCHAIN) with the list sizes\n"
-      "  debug.lis    six lines of storage totals\n"
-      "  dum.bin      created empty if missing, never written\n"
+      "in the current directory or the one --output-dir names:\n" +
+      generatedFilesHelp() +
       "and a listing on standard output.\n"
       "\n" +
       optionsHelp() +

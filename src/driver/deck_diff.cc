@@ -32,18 +32,6 @@ RunPlan planDeck(const DeckStream& deck, std::FILE* warnings) {
   }
 }
 
-// The three written files of a plan, rendered as a run writes them.
-struct RenderedFiles {
-  MemorySink module;
-  MemorySink dimdef;
-  MemorySink debug;
-  explicit RenderedFiles(const RunPlan& plan) {
-    writeModuleFile(plan, module);
-    writeDimdefFile(plan, dimdef);
-    writeDebugFile(plan, debug);
-  }
-};
-
 FileChange compare(std::string_view file, const std::string& before, const std::string& after) {
   const LineChanges changes = lineChanges(before, after);
   return {file, before == after, changes.removed, changes.added};
@@ -56,13 +44,12 @@ std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
   const RunPlan before = planDeck(old, warnings);
   const RunPlan after = planDeck(deck, warnings);
 
-  const RenderedFiles a(before);
-  const RenderedFiles b(after);
-  const std::array<FileChange, 3> files = {
-      compare("newmods.for", a.module.text(), b.module.text()),
-      compare("dimdef.for", a.dimdef.text(), b.dimdef.text()),
-      compare("debug.lis", a.debug.text(), b.debug.text()),
-  };
+  const RenderedFiles a = renderGeneratedFiles(before);
+  const RenderedFiles b = renderGeneratedFiles(after);
+  std::vector<FileChange> files;
+  for (std::size_t i = 0; i < kGeneratedFiles.size(); ++i) {
+    if (kGeneratedFiles[i].written()) files.push_back(compare(kGeneratedFiles[i].name, a[i], b[i]));
+  }
   const PlanDiff diff = diffPlans(before, after, files);
   return json ? diffJson(diff, old.name, deck.name) : diffText(diff, old.name, deck.name);
 }

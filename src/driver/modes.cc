@@ -16,11 +16,10 @@
 #include "base/error.h"
 #include "driver/deck_diff.h"
 #include "driver/deck_input.h"
-#include "driver/directory_files.h"
-#include "driver/listing_stream.h"
-#include "driver/output_files.h"
 #include "driver/run.h"
 #include "driver/warning_lines.h"
+#include "files/directory_files.h"
+#include "files/stream_sink.h"
 #include "lsp/serve.h"
 #include "reading/deck_format.h"
 #include "reading/deck_reading.h"
@@ -126,12 +125,13 @@ int serveLanguageServer() {
   return lsp::serveLanguageServer(STDIN_FILENO, STDOUT_FILENO, {"sizgen", SIZGEN_VERSION});
 }
 
-void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out) {
+void performMode(const Options& options, std::FILE* deck, const std::string& deckName,
+                 std::FILE* out) {
   if (options.mode != Mode::Run) {
-    StreamSink stream(out, "standard output");
+    StreamSink stream(out, "standard output", StreamSink::OnFailure::Throw);
     return analyse(options, deck, deckName, stream);
   }
-  ListingStream listing(out, "standard output");
+  StreamSink listing(out, "standard output", StreamSink::OnFailure::ReportAtFinish);
   DirectoryFiles files(options.outputDirectory);
   runSizgen({deck, listing, files, deckName, regularFileIdentity(fileno(out))});
   listing.finish();

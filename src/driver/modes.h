@@ -9,10 +9,12 @@
 
 namespace sizgen {
 
-// Does what `options` ask for with `deck` as the card deck: a run, or an
-// analysis printed on `out` that writes and creates no file.  Throws
+// Does what `options` ask for with `deck` as the card deck: a run (the one
+// mode that writes the files, its listing on `out`), or an analysis printed
+// on `out` that writes and creates no file.  Throws
 // sizgen::Error when the deck cannot be processed.
-void runMode(const Options& options, std::FILE* deck, const std::string& deckName, std::FILE* out);
+void performMode(const Options& options, std::FILE* deck, const std::string& deckName,
+                 std::FILE* out);
 
 // The analysis that `options` ask for (not a run), of the deck `deck`,
 // printed on `out`, the deck's warnings on `warnings` as a run prints them

@@ -2,12 +2,11 @@
 
 #include <array>
 #include <string>
-#include <utility>
 
-#include "driver/distinct_outputs.h"
 #include "driver/warning_lines.h"
 #include "emit/generated_files.h"
 #include "emit/listing.h"
+#include "files/distinct_outputs.h"
 #include "input/card_reader.h"
 #include "input/deck_reader.h"
 #include "model/run_plan.h"
@@ -25,10 +24,9 @@ void runSizgen(const RunIo& io) {
   DistinctOutputs outputs;
   outputs.add(io.listingName, io.listingIdentity);
   outputs.add("the deck", regularFileIdentity(fileno(io.deck)));
-  for (const auto& [name, use] :
-       {std::pair{"newmods.for", Use::Written}, std::pair{"dimdef.for", Use::Written},
-        std::pair{"dum.bin", Use::NeverWritten}, std::pair{"debug.lis", Use::Written}})
-    outputs.add(name, io.files.prepare(name, use));
+  for (const GeneratedFile& file : kGeneratedFiles)
+    outputs.add(std::string(file.name),
+                io.files.prepare(file.name, file.written() ? Use::Written : Use::NeverWritten));
   writeListingHead(listing);
 
   // Read the deck: cards record values and echo themselves.
@@ -45,18 +43,11 @@ void runSizgen(const RunIo& io) {
   const RunPlan plan = planner.finish();
   printWarnings(io.warnings, plan.warnings);
 
-  // Generate newmods.for, dimdef.for and debug.lis, then replace the files
-  // with them as one set.
-  MemorySink module;
-  MemorySink dimdef;
-  MemorySink debug;
-  writeModuleFile(plan, module);
-  writeDimdefFile(plan, dimdef);
-  writeDebugFile(plan, debug);
-  const std::array<OutputFiles::Content, 4> contents = {{{"newmods.for", &module.text()},
-                                                         {"dimdef.for", &dimdef.text()},
-                                                         {"dum.bin", nullptr},
-                                                         {"debug.lis", &debug.text()}}};
+  // Render the generated files, then replace them as one set.
+  const RenderedFiles texts = renderGeneratedFiles(plan);
+  std::array<OutputFiles::Content, kGeneratedFiles.size()> contents;
+  for (std::size_t i = 0; i < kGeneratedFiles.size(); ++i)
+    contents[i] = {kGeneratedFiles[i].name, kGeneratedFiles[i].written() ? &texts[i] : nullptr};
   io.files.commit(contents);
 
   // The closing line says the files are complete: only after they are.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/sink.h"
-#include "driver/output_files.h"
+#include "files/output_files.h"
 #include "model/deck_settings.h"
 
 namespace sizgen {

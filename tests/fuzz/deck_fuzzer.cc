@@ -27,8 +27,8 @@
 #include "driver/command_line.h"
 #include "driver/deck_diff.h"
 #include "driver/modes.h"
-#include "driver/output_files.h"
 #include "driver/run.h"
+#include "files/memory_files.h"
 
 namespace {
 

@@ -12,9 +12,8 @@
 
 #include "base/error.h"
 #include "base/sink.h"
-#include "driver/directory_files.h"
-#include "driver/output_files.h"
 #include "driver/run.h"
+#include "files/directory_files.h"
 
 namespace sizgen::testing {
 

@@ -12,7 +12,7 @@
 
 #include "base/error.h"
 #include "base/sink.h"
-#include "driver/output_files.h"
+#include "files/memory_files.h"
 
 namespace sizgen::testing {
 

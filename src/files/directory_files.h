@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/output_files.h"
+#include "files/output_files.h"
 
 namespace sizgen {
 

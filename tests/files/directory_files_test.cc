@@ -4,6 +4,8 @@
 // an interrupting signal, a kill), an unchanged file left untouched, a
 // replaced file with its mode, a link kept.
 
+#include "files/directory_files.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -22,11 +24,14 @@
 #include <vector>
 
 #include "base/error.h"
-#include "driver/directory_files.h"
+#include "support/file_times.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
+
+using testing::age;
+using testing::modified;
 
 using testing::errorOf;
 using testing::readFile;
@@ -73,19 +78,6 @@ std::map<std::string, std::string> entries(const std::string& directory) {
     }
   }
   return found;
-}
-
-// The modification time of `path`, in nanoseconds.
-long long modified(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return -1;
-  return status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec;
-}
-
-// Sets the times of `path` back to the year 2001, so that any write shows.
-void age(const std::string& path) {
-  const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
 }
 
 // A directory holding an earlier set, aged.
@@ -391,37 +383,6 @@ TEST(DirectoryFiles, AFailedRenamePutsTheEarlierFilesBack) {
       }
     }
   }
-}
-
-TEST(StreamSink, RecordsEndWithALineFeedAndFailuresAreReported) {
-  std::FILE* stream = std::tmpfile();
-  ASSERT_NE(stream, nullptr);
-  StreamSink listing(stream, "the listing");
-  listing.write(" Comment card is ignored.");
-  listing.write("");
-  listing.flush();
-  EXPECT_EQ(testing::readBack(stream), " Comment card is ignored.\n\n");
-  std::fclose(stream);
-
-  std::FILE* full = std::fopen("/dev/full", "w");
-  ASSERT_NE(full, nullptr);
-  StreamSink fullListing(full, "standard output");
-  fullListing.write("a short line stays in the buffer");
-  EXPECT_EQ(errorOf([&] { fullListing.flush(); }),
-            "cannot write standard output: No space left on device");
-  std::fclose(full);
-}
-
-TEST(MemoryFiles, HoldTheCommittedSetOnly) {
-  MemoryFiles files;
-  const std::string text = "      END\n";
-  EXPECT_EQ(files.text("newmods.for"), nullptr);
-  const OutputFiles::Content contents[] = {{"newmods.for", &text}, {"dum.bin", nullptr}};
-  files.commit(contents);
-  ASSERT_NE(files.text("newmods.for"), nullptr);
-  EXPECT_EQ(*files.text("newmods.for"), "      END\n");
-  EXPECT_EQ(*files.text("dum.bin"), "");
-  EXPECT_EQ(files.text("debug.lis"), nullptr);
 }
 
 }  // namespace

@@ -24,10 +24,14 @@
 #include <vector>
 
 #include "support/cards.h"
+#include "support/file_times.h"
 #include "support/test_support.h"
 
 namespace sizgen {
 namespace {
+
+using testing::age;
+using testing::modified;
 
 namespace support = sizgen::testing;
 using support::fileExists;
@@ -59,17 +63,6 @@ std::vector<std::string> strayNames(const std::string& directory,
     if (std::find(expected.begin(), expected.end(), name) == expected.end()) stray.push_back(name);
   }
   return stray;
-}
-
-long long modified(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return -1;
-  return status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec;
-}
-
-void age(const std::string& path) {
-  const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
 }
 
 // Starts the program in `directory` with `deckPath` on standard input and

@@ -477,7 +477,7 @@ const std::string& probeObject() {
   static TempDir dir;
   static const std::string object = [] {
     ProcessResult result =
-        runCommand("gfortran -c -std=legacy " + shellQuote(testDataPath("fortran/dimdef_probe.f")) +
+        runCommand("gfortran -c -std=legacy " + shellQuote(testDataPath("emit/dimdef_probe.f")) +
                    " -o " + shellQuote(dir.file("probe.o")));
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     return dir.file("probe.o");

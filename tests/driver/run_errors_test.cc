@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/directory_files.h"
+#include "files/directory_files.h"
 #include "support/cards.h"
 #include "support/test_support.h"
 

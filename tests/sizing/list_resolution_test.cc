@@ -16,7 +16,6 @@ namespace sizgen {
 namespace {
 
 using testing::errorOf;
-using testing::linesOf;
 using testing::resolved;
 
 using Sizes = std::vector<std::int32_t>;
@@ -35,48 +34,6 @@ DeckSettings allFixed() {
   DeckSettings settings;
   for (std::size_t k = 1; k <= 30; ++k) settings.LSTFIX(k) = 1;
   return settings;
-}
-
-// ---------------------------------------------------------------------------
-// Real products
-
-TEST(RealProducts, TruncateWithoutRoundingToDouble) {
-  // 0.7 is stored slightly below seven tenths; the product keeps that.
-  EXPECT_EQ(truncatedProduct(100, 0.7), 69);
-  EXPECT_EQ(truncatedProduct(250, 0.7), 174);  // 175 if rounded to double first
-  EXPECT_EQ(truncatedProduct(40, 0.7), 27);
-  EXPECT_EQ(truncatedProduct(7000, 0.7), 4899);
-  // 0.004117 is stored a little below, but by less than half a unit of the
-  // 64-bit significand: the product rounds to 4117 exactly.
-  EXPECT_EQ(truncatedProduct(1000000, 0.004117), 4117);
-  EXPECT_EQ(truncatedProduct(7, 0.5), 3);
-  EXPECT_EQ(truncatedProduct(-7, 0.5), -3);  // toward zero
-  EXPECT_EQ(truncatedProduct(3, -0.9), -2);
-}
-
-TEST(RealProducts, OnlyResultsThatFit32BitsAreValues) {
-  EXPECT_EQ(truncateToInteger(2147483647.9), kMax);
-  EXPECT_EQ(truncateToInteger(-2147483648.9), kMin);
-  EXPECT_EQ(truncateToInteger(2147483648.0), std::nullopt);
-  EXPECT_EQ(truncateToInteger(-2147483649.0), std::nullopt);
-  EXPECT_EQ(truncateToInteger(1e300), std::nullopt);
-  EXPECT_EQ(truncateToInteger(std::numeric_limits<Extended>::infinity()), std::nullopt);
-  EXPECT_EQ(truncateToInteger(std::numeric_limits<Extended>::quiet_NaN()), std::nullopt);
-  EXPECT_EQ(truncateToInteger(-0.9), 0);
-  // An infinite factor is out of range even against 0.
-  EXPECT_EQ(truncatedProduct(0, std::numeric_limits<double>::infinity()), std::nullopt);
-  EXPECT_EQ(truncatedProduct(0, 1e300), 0);
-}
-
-TEST(RealProducts, StoredValues) {
-  EXPECT_EQ(stored(std::int64_t{kMax}, "x"), kMax);
-  EXPECT_EQ(stored(std::int64_t{kMin}, "x"), kMin);
-  EXPECT_EQ(errorOf([] { stored(std::int64_t{kMax} + 1, "list 9 (test)"); }),
-            "list 9 (test) is out of the 32-bit range");
-  EXPECT_EQ(errorOf([] { stored(std::int64_t{kMin} - 1, "list 9 (test)"); }),
-            "list 9 (test) is out of the 32-bit range");
-  EXPECT_EQ(errorOf([] { stored(std::optional<std::int32_t>{}, "LTLABL"); }),
-            "LTLABL is out of the 32-bit range");
 }
 
 // ---------------------------------------------------------------------------
@@ -471,100 +428,6 @@ TEST(ListResolution, DerivedListsWithWideIntermediates) {
   LSTNEW(6) = 1;
   deriveLists(settings, LSTNEW, history);
   EXPECT_EQ(LSTNEW(56), kMin);
-}
-
-// ---------------------------------------------------------------------------
-// The listing
-
-// A card: the text padded to 80 columns, as the listing echoes it.
-std::string card80(std::string text) {
-  text.resize(80, ' ');
-  return text;
-}
-
-const std::string kRuleLine = " " + std::string(111, '-');
-// The type-code heading and lines, and the ruler.
-constexpr std::size_t kLinesBeforeTheDeck = 1 + 9 + 4;
-
-std::string closingLine(const std::string& LTLABL) {
-  return " Normal termination of  \"SIZGEN\".   LTLABL =" + std::string(10 - LTLABL.size(), ' ') +
-         LTLABL + "   (the size of  \"LABCOM\"  in  INTEGER  words).";
-}
-
-TEST(ListingOfSizes, EmptyDeckShowsOnlyTheRuleLine) {
-  testing::TempDir dir;
-  testing::ProcessResult run = testing::runSizgenBinary(dir.path(), "");
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  auto lines = linesOf(run.out);
-  ASSERT_EQ(lines.size(), kLinesBeforeTheDeck + 2);
-  EXPECT_EQ(lines[kLinesBeforeTheDeck - 4], kRuleLine);  // the ruler's first line
-  EXPECT_EQ(lines[kLinesBeforeTheDeck], kRuleLine);
-  EXPECT_EQ(lines[kLinesBeforeTheDeck + 1], closingLine("79880"));
-  EXPECT_EQ(run.out.find("Final List Sizes"), std::string::npos);
-}
-
-TEST(ListingOfSizes, FinalSizesForSevenTenths) {
-  testing::TempDir dir;
-  testing::ProcessResult run = testing::runSizgenBinary(dir.path(), "DEFAULT  0.7\n");
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  auto lines = linesOf(run.out);
-  ASSERT_EQ(lines.size(), kLinesBeforeTheDeck + 8);
-  auto at = lines.begin() + kLinesBeforeTheDeck;
-  EXPECT_EQ(std::vector<std::string>(at, lines.end()),
-            (std::vector<std::string>{
-                // F8.3 as libf2c writes it: no leading zero.
-                " Default multiplier =    .700  1" + card80("DEFAULT  0.7"),
-                kRuleLine,
-                "   Final List Sizes  1-10 ="
-                "    176    209    349     34   1749     27    490   1224     52    111",
-                "   Final List Sizes 11-20 ="
-                "     34     34   3499     13   2524     28      2      3   1119    601",
-                "   Final List Sizes 21-30 ="
-                "     69    244   2799      2    279     58     18   4899      1      1",
-                "   Final List Sizes 51-60 ="
-                "     68    136     59   1762     54    135    352    136    116     54",
-                "   Final List Sizes 61-70 ="
-                "      0     12     81    108    202     48    336    168     60    172",
-                closingLine("54979"),
-            }));
-  for (auto line = at + 2; line != at + 7; ++line) EXPECT_EQ(line->size(), 97u);
-}
-
-TEST(ListingOfSizes, TooWideForSevenColumns) {
-  // List 13 (not in the storage total) of eight digits shows as
-  // asterisks; list 14 of seven digits fits, and list 54 = L14 + L5 does not.
-  testing::TempDir dir;
-  std::string deck = "SCALE   1.0\n\n" + std::string(16, ' ') + "12345678 9999999\n";
-  testing::ProcessResult run = testing::runSizgenBinary(dir.path(), deck);
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  auto lines = linesOf(run.out);
-  ASSERT_EQ(lines.size(), kLinesBeforeTheDeck + 10);
-  EXPECT_EQ(lines[kLinesBeforeTheDeck + 3], kRuleLine);
-  EXPECT_EQ(lines[kLinesBeforeTheDeck + 5],
-            "   Final List Sizes 11-20 ="
-            "     50     50*******9999999   3600     40      4      5   1600    860");
-  EXPECT_EQ(lines[kLinesBeforeTheDeck + 7],
-            "   Final List Sizes 51-60 ="
-            "    100    200     85*******     79    200    756    200    168     80");
-}
-
-TEST(ListingOfSizes, ScaledLists31And32ReachDimdef) {
-  // All thirty flags FIXED: lists 1 to 30 keep their defaults, lists 31
-  // and 32 are doubled.
-  std::string fixed = "FIXED     ";
-  for (int k = 1; k <= 30; ++k) fixed += " 1";
-  std::string deck =
-      "SCALE   2.0\n" + fixed + "\n\n\n\n" + "       0       0{Optional card for Lists 31, etc.\n";
-  testing::TempDir dir;
-  testing::ProcessResult run = testing::runSizgenBinary(dir.path(), deck);
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  auto dimdef = linesOf(testing::readFile(dir.file("dimdef.for")));
-  ASSERT_GE(dimdef.size(), 38u);
-  EXPECT_EQ(dimdef[4], "      LSIZE( 1)  =     252");
-  EXPECT_EQ(dimdef[18], "      LSIZE(15)  =    3600");
-  EXPECT_EQ(dimdef[34], "      LSIZE(31)  =      20");
-  EXPECT_EQ(dimdef[35], "      LSIZE(32)  =     200");
-  EXPECT_EQ(dimdef[36], "      N7 = 32 + 1");
 }
 
 }  // namespace

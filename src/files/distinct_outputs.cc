@@ -1,4 +1,4 @@
-#include "driver/distinct_outputs.h"
+#include "files/distinct_outputs.h"
 
 #include "base/error.h"
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "driver/command_line.h"
-#include "driver/ending_signals.h"
+#include "emit/generated_files.h"
+#include "files/ending_signals.h"
 #include "support/test_support.h"
 
 namespace sizgen::testing {
@@ -91,9 +92,10 @@ TEST(Documentation, ManualPageHelpAndReadmeAgree) {
     EXPECT_NE(manual.find(keyword), std::string::npos) << keyword;
     EXPECT_NE(help.find(keyword), std::string::npos) << keyword;
   }
-  for (const char* file : {"newmods.for", "dimdef.for", "debug.lis", "dum.bin"}) {
-    EXPECT_NE(manual.find(file), std::string::npos) << file;
-    EXPECT_NE(help.find(file), std::string::npos) << file;
+  for (const GeneratedFile& file : kGeneratedFiles) {
+    const std::string name(file.name);
+    EXPECT_NE(manual.find(name), std::string::npos) << name;
+    EXPECT_NE(help.find(name), std::string::npos) << name;
   }
   // Options, written with groff's escaped hyphens in the manual page.
   for (const OptionRow& row : optionTable()) {

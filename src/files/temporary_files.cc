@@ -1,4 +1,4 @@
-#include "driver/temporary_files.h"
+#include "files/temporary_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,8 @@
 #include <ctime>
 
 #include "base/error.h"
-#include "driver/ending_signals.h"
+#include "files/ending_signals.h"
+#include "files/paths.h"
 
 namespace sizgen {
 namespace {
@@ -60,9 +61,7 @@ std::string randomSuffix() {
 // one that did not exist; returns that name, or nothing with `error` set.
 template <typename Make>
 std::string freshName(const std::string& target, int& error, Make make) {
-  const std::size_t slash = target.rfind('/');
-  const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  const auto [directory, base] = splitPath(target);
   for (int attempt = 0; attempt <= 100; ++attempt) {
     std::string path = directory;
     path.append(".").append(base).append(".").append(randomSuffix());

@@ -1,4 +1,4 @@
-#include "driver/ending_signals.h"
+#include "files/ending_signals.h"
 
 namespace sizgen {
 

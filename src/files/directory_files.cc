@@ -1,4 +1,4 @@
-#include "driver/directory_files.h"
+#include "files/directory_files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,7 +11,8 @@
 #include <tuple>
 
 #include "base/error.h"
-#include "driver/temporary_files.h"
+#include "files/paths.h"
+#include "files/temporary_files.h"
 
 namespace sizgen {
 namespace {
@@ -19,18 +20,6 @@ namespace {
 [[noreturn]] void cannot(std::string_view what, std::string_view name, int error) {
   throw Error("cannot " + std::string(what) + " " + std::string(name) + ": " +
               std::strerror(error));
-}
-
-// The directory a path names a file in.
-std::string directoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseNameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Follows the symbolic links that `path` names until it names a file that
@@ -50,10 +39,7 @@ int followLinks(std::string& path, struct stat& status, bool& exists) {
     const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
     if (length < 0) return errno;
     target.resize(static_cast<std::size_t>(length));
-    if (!target.starts_with('/')) {
-      const std::size_t slash = path.rfind('/');
-      target.insert(0, slash == std::string::npos ? "" : path.substr(0, slash + 1));
-    }
+    if (!target.starts_with('/')) target.insert(0, splitPath(path).directory);
     path = std::move(target);
   }
 }
@@ -222,7 +208,7 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
   Output output;
   output.name = name;
   output.use = use;
-  output.path = directory_.empty() ? output.name : directory_ + "/" + output.name;
+  output.path = pathIn(directory_, output.name);
   if (const int error = followLinks(output.path, output.status, output.exists); error != 0)
     cannot("open", name, error);
   int fd = -1;
@@ -244,9 +230,7 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
         0)
       cannot("open", name, errno);
     if (S_ISREG(mode)) {
-      identity = FileIdentity{static_cast<std::uint64_t>(output.status.st_dev),
-                              static_cast<std::uint64_t>(output.status.st_ino),
-                              {}};
+      identity = fileIdentity(output.status);
     }
     // A regular file is replaced by renaming a new one onto it, which its
     // directory must allow, and the file too; a device is written in place.
@@ -262,9 +246,7 @@ std::optional<FileIdentity> DirectoryFiles::prepare(std::string_view name, Use u
   } else {
     // Created in its directory, which must allow it.
     const Directory& directory = changedDirectory(output.directory, name, false);
-    identity =
-        FileIdentity{static_cast<std::uint64_t>(directory.status.st_dev),
-                     static_cast<std::uint64_t>(directory.status.st_ino), baseNameOf(output.path)};
+    identity = fileIdentity(directory.status, splitPath(output.path).name);
   }
   outputs_.push_back(std::move(output));
   return identity;

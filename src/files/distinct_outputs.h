@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/output_files.h"
+#include "files/file_identity.h"
 
 namespace sizgen {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/directory_files.h"
+#include "files/directory_files.h"
 #include "support/test_support.h"
 
 namespace sizgen {
