@@ -78,27 +78,31 @@ TEST(OptionTable, EachOptionAndModeOnce) {
   }
   // Every mode but a plain run has its option.
   EXPECT_EQ(modes, (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
-                                   Mode::Diff, Mode::Annotate, Mode::Format, Mode::Lsp, Mode::Help,
-                                   Mode::Version}));
+                                   Mode::Diff, Mode::Annotate, Mode::Format, Mode::Html, Mode::Lsp,
+                                   Mode::Help, Mode::Version}));
 }
 
-// --diff alone, and with --json on either side of it.
+// --diff alone, and with --json or --html on either side of it.
 TEST(ParseCommandLine, DiffTakesTheOldDeckAndGoesWithJson) {
   struct Case {
     std::vector<std::string_view> arguments;
     bool asJson;
+    bool asHtml = false;
   };
   const Case cases[] = {
       {{"--diff=old.deck", "new.deck"}, false},
       {{"--diff", "old.deck", "new.deck"}, false},
       {{"--json", "--diff=old.deck", "new.deck"}, true},
       {{"new.deck", "--diff=old.deck", "--json"}, true},
+      {{"--html", "--diff=old.deck", "new.deck"}, false, true},
+      {{"new.deck", "--diff=old.deck", "--html"}, false, true},
   };
   for (const Case& c : cases) {
     const CommandLine line = parsed(c.arguments);
     EXPECT_EQ(line.error, "") << c.arguments.front();
     EXPECT_EQ(line.options.mode, Mode::Diff);
     EXPECT_EQ(line.options.diffAsJson, c.asJson);
+    EXPECT_EQ(line.options.diffAsHtml, c.asHtml);
     EXPECT_EQ(line.options.oldDeck, "old.deck");
     EXPECT_EQ(line.options.deck, "new.deck");
   }

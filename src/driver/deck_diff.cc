@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "analysis/plan_diff.h"
@@ -88,10 +89,9 @@ LineChanges lineChanges(std::string_view before, std::string_view after) {
   return {static_cast<std::int64_t>(n - common), static_cast<std::int64_t>(m - common)};
 }
 
-std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
-                     std::FILE* warnings) {
-  const RunPlan before = planDeck(old, warnings);
-  const RunPlan after = planDeck(deck, warnings);
+DeckDifference diffDecks(const DeckStream& old, const DeckStream& deck, std::FILE* warnings) {
+  RunPlan before = planDeck(old, warnings);
+  RunPlan after = planDeck(deck, warnings);
 
   const RenderedFiles a(before);
   const RenderedFiles b(after);
@@ -100,7 +100,13 @@ std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
       compare("dimdef.for", a.dimdef.text(), b.dimdef.text()),
       compare("debug.lis", a.debug.text(), b.debug.text()),
   };
-  const PlanDiff diff = diffPlans(before, after, files);
+  PlanDiff diff = diffPlans(before, after, files);
+  return {std::move(before), std::move(after), std::move(diff)};
+}
+
+std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
+                     std::FILE* warnings) {
+  const PlanDiff diff = diffDecks(old, deck, warnings).diff;
   return json ? diffJson(diff, old.name, deck.name) : diffText(diff, old.name, deck.name);
 }
 

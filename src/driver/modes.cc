@@ -22,6 +22,8 @@
 #include "driver/warning_lines.h"
 #include "input/card_fields.h"
 #include "lsp/serve.h"
+#include "page/deck_page.h"
+#include "page/diff_page.h"
 #include "reading/deck_format.h"
 #include "reading/deck_reading.h"
 #include "sizing/run_planning.h"
@@ -142,6 +144,11 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
       oldFile = openDeckFile(options.oldDeck, old.name);
       old.file = oldFile.get();
     }
+    if (options.diffAsHtml) {
+      const DeckDifference difference = diffDecks(old, {deck, deckName}, warnings);
+      print(out, diffPage(difference.before, difference.after, difference.diff, old.name, deckName));
+      return;
+    }
     print(out, deckDiff(old, {deck, deckName}, options.diffAsJson, warnings));
     return;
   }
@@ -149,11 +156,16 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
     showCards(options.mode, deck, deckName, out, warnings);
     return;
   }
-  if (options.mode == Mode::Json) {
+  if (options.mode == Mode::Json || options.mode == Mode::Html) {
     const DeckReading reading = readDeckCards(deck, deckName);
     failOn(reading, warnings);
     printWarnings(warnings, reading.warnings);
-    print(out, jsonResult(*reading.plan, reading.cards));
+    if (options.mode == Mode::Json) {
+      print(out, jsonResult(*reading.plan, reading.cards));
+    } else {
+      const auto budget = options.fitBytes > 0 ? std::optional(options.fitBytes) : std::nullopt;
+      print(out, deckPage(reading, deckName, budget));
+    }
     return;
   }
   const DeckSettings settings = readDeckSettings(deck, deckName);
