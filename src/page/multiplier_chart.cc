@@ -1,6 +1,8 @@
 #include "page/multiplier_chart.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cmath>
 #include <map>
 
@@ -54,6 +56,22 @@ std::optional<ScaleValue> resolutionOverflow(const DeckSettings& settings) {
     (overflows(mid) ? hi : lo) = mid;
   }
   return scaleValue(hi);
+}
+
+// The binary unit of the storage axis: the largest that leaves `most` at
+// least 1.
+struct ByteUnit {
+  double bytes;
+  const char* name;
+};
+ByteUnit byteUnit(std::int64_t most) {
+  static constexpr std::array<ByteUnit, 5> kUnits = {{
+      {1.0, "bytes"}, {1024.0, "KiB"}, {1048576.0, "MiB"}, {1073741824.0, "GiB"},
+      {1099511627776.0, "TiB"}}};
+  ByteUnit unit = kUnits.front();
+  for (const ByteUnit& larger : kUnits)
+    if (static_cast<double>(most) >= larger.bytes) unit = larger;
+  return unit;
 }
 
 std::string circle(double x, double y, double r, const std::string& attributes,
@@ -118,7 +136,8 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   std::int64_t most = chart.deckBytes;
   for (const ScaleTrial& point : chart.points) most = std::max(most, point.bytes.value_or(0));
   if (chart.budget) most = std::max(most, *chart.budget);
-  const double top = roundedUp(static_cast<double>(most));
+  const ByteUnit unit = byteUnit(most);
+  const double top = roundedUp(static_cast<double>(most) / unit.bytes) * unit.bytes;
   const LinearScale x{0.0, chart.lastMultiplier, kLeft, kLeft + kChartColumns - 1};
   const LinearScale y{0.0, top, kTop + kPlotHeight, kTop};
 
@@ -132,11 +151,13 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
     svg += line(x(tick), kTop + kPlotHeight, x(tick), kTop + kPlotHeight + 5.0, "axis");
     svg += label(x(tick), kTop + kPlotHeight + 18.0, "middle", realText(tick));
   }
-  for (double tick : axisTicks(0.0, top, 6)) {
+  for (double count : axisTicks(0.0, top / unit.bytes, 6)) {
+    const double tick = count * unit.bytes;
     svg += line(kLeft - 5.0, y(tick), kLeft, y(tick), "axis");
     svg += line(kLeft, y(tick), kLeft + kChartColumns, y(tick), "grid");
-    svg += label(kLeft - 8.0, y(tick) + 4.0, "end",
-                 readableBytes(static_cast<std::int64_t>(tick)));
+    char text[32];
+    std::snprintf(text, sizeof text, "%g %s", count, unit.name);
+    svg += label(kLeft - 8.0, y(tick) + 4.0, "end", text);
   }
   svg += label(kLeft + kChartColumns / 2.0, kHeight - 6.0, "middle", "SCALE multiplier");
 
