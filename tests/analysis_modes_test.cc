@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, AnalysisMode,
                                            ModeCase{"Json", "--json", true},
                                            ModeCase{"ExplainOne", "--explain=1", true},
                                            ModeCase{"ExplainAll", "--explain=all", true},
-                                           ModeCase{"Fit", "--fit=4GiB", false}),
+                                           ModeCase{"Fit", "--fit=4GiB", false},
+                                           ModeCase{"Html", "--html", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

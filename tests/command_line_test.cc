@@ -171,6 +171,10 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"--diff=-"}, "--diff=- reads the old deck from standard input: the deck must be a file"},
       {{"--diff=-", "-"},
        "--diff=- reads the old deck from standard input: the deck must be a file"},
+      {{"--html", "--json"}, "--html and --json cannot be combined"},
+      {{"--json", "--diff=a", "--html"}, "--diff and --html cannot be combined"},
+      {{"--html", "--fit=1G", "--diff=a"}, "--fit and --diff cannot be combined"},
+      {{"--html", "--diff=a", "--fit=1G"}, "--diff and --fit cannot be combined"},
       {{"--diff=a", "-o", "/"},
        "--output-dir goes only with a run that writes the files, not with --diff"},
   };

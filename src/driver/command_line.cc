@@ -229,7 +229,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
   auto setMode = [&](Mode mode) -> bool {
     if (pairedModes(options, mode)) return true;
     if (options.mode != Mode::Run && options.mode != mode) {
-      result.error = optionName(options.mode) + " and " + optionName(mode) + " cannot be combined";
+      // --html --fit=SIZE is named by the option that does not go with `mode`.
+      const Mode chosen =
+          options.mode == Mode::Html && options.fitBytes != 0 ? Mode::Fit : options.mode;
+      result.error = optionName(chosen) + " and " + optionName(mode) + " cannot be combined";
       return false;
     }
     options.mode = mode;
