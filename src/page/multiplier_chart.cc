@@ -142,8 +142,8 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   const LinearScale y{0.0, top, kTop + kPlotHeight, kTop};
 
   std::string svg = "<svg class=\"chart\" viewBox=\"0 0 " + pixels(kWidth) + " " +
-                    pixels(kHeight) +
-                    "\" role=\"img\" aria-label=\"COMMON storage against the SCALE multiplier\">\n";
+                    pixels(kHeight) + "\" style=\"max-width: " + pixels(kWidth) +
+                    "px\" role=\"img\" aria-label=\"COMMON storage against the SCALE multiplier\">\n";
   // Axes, ticks and their labels.
   svg += line(kLeft, kTop + kPlotHeight, kLeft + kChartColumns, kTop + kPlotHeight, "axis");
   svg += line(kLeft, kTop, kLeft, kTop + kPlotHeight, "axis");

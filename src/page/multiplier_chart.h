@@ -14,8 +14,9 @@
 
 namespace sizgen {
 
-// The plot's width in pixels: one point per column.
-inline constexpr int kChartColumns = 600;
+// The plot's width in pixels: one point per column.  The chart is never
+// drawn wider than it is, so that each column of the screen has its point.
+inline constexpr int kChartColumns = 480;
 
 struct MultiplierChart {
   double deckMultiplier = 1.0;  // FINMUL of the deck's SCALE card; 1 without one

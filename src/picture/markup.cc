@@ -1,7 +1,6 @@
 #include "picture/markup.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace sizgen {
 
@@ -22,17 +21,15 @@ std::string escaped(std::string_view text) {
 }
 
 std::string pixels(double value) {
-  long long hundredths = std::llround(value * 100.0);
-  std::string sign = hundredths < 0 ? "-" : "";
+  const long long hundredths = std::llround(value * 100.0);
   const long long magnitude = std::llabs(hundredths);
-  std::string text = sign + std::to_string(magnitude / 100);
-  const long long fraction = magnitude % 100;
-  if (fraction != 0) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02lld", fraction);
-    text += '.';
-    text += digits[0];
-    if (digits[1] != '0') text += digits[1];
+  std::string text = (hundredths < 0 ? "-" : "") + std::to_string(magnitude / 100);
+  const auto tenths = static_cast<char>('0' + magnitude % 100 / 10);
+  const auto last = static_cast<char>('0' + magnitude % 10);
+  if (last != '0') {
+    text += {'.', tenths, last};
+  } else if (tenths != '0') {
+    text += {'.', tenths};
   }
   return text;
 }

@@ -2,8 +2,10 @@
 a narrow window.  For each deck, from the rendered page: every array with
 storage has a box whose area is its share of the treemap's, no two boxes
 overlap, the page asks for nothing over the network and logs no error,
-and the chart marks the deck's own multiplier.  The numbers come from
---json of the same deck.
+and the chart has a point for each pixel column and marks the deck's own
+multiplier; the page of a difference
+too, but for the chart it does not have.  The numbers come from --json of
+the same deck (the new one of a difference).
 
 Usage: browser_test.py SIZGEN SOURCE_DIR.  Exits 77 (skipped) where
 Chromium, its driver or Selenium is missing."""
@@ -42,7 +44,7 @@ return {
     row: +e.dataset.row, bytes: +e.dataset.bytes, box: rect(e)})),
   points: [...document.querySelectorAll('svg.chart circle.point')].map(e => ({
     multiplier: +e.dataset.multiplier, x: centre(e)})),
-  deck: (e => ({multiplier: +e.dataset.multiplier, bytes: +e.dataset.bytes, x: centre(e)}))(
+  deck: (e => e && ({multiplier: +e.dataset.multiplier, bytes: +e.dataset.bytes, x: centre(e)}))(
     document.querySelector('svg.chart circle.deck')),
 };
 """
@@ -103,6 +105,8 @@ def check_page(driver, url, deck, window, result, failures):
                 fail(failures, deck, window, f"rows {a['row']} and {b['row']} overlap")
 
     # The chart's mark: the deck's multiplier, between the points around it.
+    if seen["deck"] is None:  # the page of a difference has no chart
+        return len(boxes)
     settings = result["settings"]
     own = settings["finmul"] if settings["scaleCard"] else 1.0
     mark = seen["deck"]
@@ -110,6 +114,9 @@ def check_page(driver, url, deck, window, result, failures):
         fail(failures, deck, window, f"mark at {mark['multiplier']}, deck's multiplier {own}")
     if mark["bytes"] != total:
         fail(failures, deck, window, f"mark at {mark['bytes']} bytes, --json {total}")
+    xs = [p["x"] for p in seen["points"]]
+    if max(xs) - min(xs) > len(xs):
+        fail(failures, deck, window, f"{len(xs)} points over {max(xs) - min(xs):.1f} pixels")
     below = [p["x"] for p in seen["points"] if p["multiplier"] <= own]
     above = [p["x"] for p in seen["points"] if p["multiplier"] >= own]
     if not below or not above or not (max(below) - 0.5 <= mark["x"] <= min(above) + 0.5):
@@ -136,10 +143,13 @@ def main():
     with tempfile.TemporaryDirectory() as directory:
         driver = webdriver.Chrome(service=Service(DRIVER), options=options)
         try:
-            for deck in decks:
-                page = os.path.join(directory, os.path.basename(deck) + ".html")
+            # Each deck's page, then the page of the difference from the
+            # last deck to the first, whose boxes are the first deck's.
+            pages = [(deck, [deck]) for deck in decks] + [(decks[0], ["--diff=" + decks[-1], decks[0]])]
+            for n, (deck, arguments) in enumerate(pages):
+                page = os.path.join(directory, f"page-{n}.html")
                 with open(page, "wb") as out:
-                    subprocess.run([sizgen, "--html", deck], stdout=out, check=True)
+                    subprocess.run([sizgen, "--html"] + arguments, stdout=out, check=True)
                 result = json.loads(subprocess.run([sizgen, "--json", deck], capture_output=True,
                                                    check=True).stdout)
                 for window in WINDOWS:
@@ -148,7 +158,7 @@ def main():
             driver.quit()
     for failure in failures:
         print(failure)
-    print(f"{len(decks)} decks at {len(WINDOWS)} window sizes, {checked} boxes: "
+    print(f"{len(pages)} pages at {len(WINDOWS)} window sizes, {checked} boxes: "
           f"{len(failures)} failures")
     return 1 if failures else 0
 
