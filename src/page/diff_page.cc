@@ -61,7 +61,8 @@ std::string amountsTable(const PlanDiff& diff) {
   auto row = [&](std::string_view key, const Amount& amount) {
     html += "<tr data-amount=\"" + std::string(key) + "\" data-before=\"" +
             std::to_string(amount.before) + "\" data-after=\"" + std::to_string(amount.after) +
-            "\">" + element("td", amount.name) + element("td", std::to_string(amount.before)) +
+            "\"><td class=\"name\">" + escaped(amount.name) + "</td>" +
+            element("td", std::to_string(amount.before)) +
             element("td", std::to_string(amount.after)) +
             element("td", signedBytes(amount.change())) + "</tr>\n";
   };
