@@ -23,6 +23,7 @@ std::string chartNotes(const MultiplierChart& chart) {
   html += "<li data-deck-multiplier=\"" + realText(chart.deckMultiplier) + "\">This deck: " +
           (chart.deckHasScaleCard ? "SCALE " + realText(chart.deckMultiplier)
                                   : std::string("no SCALE card (as SCALE 1.0)")) +
+          (chart.deckMultiplier < 0.0 ? " (negative: not on the chart)" : "") +
           ", " + escaped(bytesText(chart.deckBytes)) + ".</li>\n";
   if (!chart.overflow) {
     html += "<li>No SCALE card makes a size leave the 32-bit range.</li>\n";

@@ -217,7 +217,10 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
                  "overflow");
   }
 
-  // The deck's own multiplier and storage, last so that it is on top.
+  // The deck's own multiplier and storage, last so that it is on top; a
+  // negative multiplier is left of the axis, which holds the values the
+  // card can hold from 0.
+  if (chart.deckMultiplier < 0.0) return svg + "</svg>\n";
   const double deckX = x(chart.deckMultiplier);
   svg += line(deckX, kTop, deckX, kTop + kPlotHeight, "deck");
   svg += circle(deckX, y(static_cast<double>(chart.deckBytes)), 5.0,

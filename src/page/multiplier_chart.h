@@ -42,7 +42,8 @@ MultiplierChart multiplierChart(const RunPlan& plan, std::optional<std::int64_t>
 
 // The chart as an SVG element.  Every point carries data-multiplier,
 // data-card (the SCALE card) and data-bytes, or data-error for a plan
-// that fails; the deck's own point is the element of class "deck".
+// that fails; the deck's own point is the element of class "deck", drawn
+// unless the deck's multiplier is negative.
 std::string multiplierChartSvg(const MultiplierChart& chart);
 
 }  // namespace sizgen
