@@ -1,9 +1,9 @@
 #include "page/deck_page.h"
 
 #include "analysis/deck_annotation.h"
+#include "analysis/explanation.h"
 #include "analysis/scale_card_values.h"
 #include "analysis/storage.h"
-#include "analysis/explanation.h"
 #include "base/error.h"
 #include "page/multiplier_chart.h"
 #include "page/page_frame.h"
@@ -17,14 +17,15 @@ namespace {
 // What the chart shows, in words under it.
 std::string chartNotes(const MultiplierChart& chart) {
   std::string html = "<ul class=\"chart-notes\">\n";
-  html += "<li>Each point is the deck planned with a SCALE card of that value, one point per "
-          "pixel column from 0 to " +
-          realText(chart.lastMultiplier) + ".</li>\n";
+  html +=
+      "<li>Each point is the deck planned with a SCALE card of that value, one point per "
+      "pixel column from 0 to " +
+      realText(chart.lastMultiplier) + ".</li>\n";
   html += "<li data-deck-multiplier=\"" + realText(chart.deckMultiplier) + "\">This deck: " +
           (chart.deckHasScaleCard ? "SCALE " + realText(chart.deckMultiplier)
                                   : std::string("no SCALE card (as SCALE 1.0)")) +
-          (chart.deckMultiplier < 0.0 ? " (negative: not on the chart)" : "") +
-          ", " + escaped(bytesText(chart.deckBytes)) + ".</li>\n";
+          (chart.deckMultiplier < 0.0 ? " (negative: not on the chart)" : "") + ", " +
+          escaped(bytesText(chart.deckBytes)) + ".</li>\n";
   if (!chart.overflow) {
     html += "<li>No SCALE card makes a size leave the 32-bit range.</li>\n";
   } else {
@@ -58,8 +59,9 @@ std::string deckPage(const DeckReading& reading, std::string_view deckName,
   body += summarySection(plan);
   body += "<h2>The ten largest arrays</h2>\n" + largestArraysSection(plan);
   body += "<h2>COMMON storage by subroutine and array</h2>\n";
-  body += "<p>Each box's area is the array's share of the COMMON storage; hover over a box for "
-          "the array.</p>\n";
+  body +=
+      "<p>Each box's area is the array's share of the COMMON storage; hover over a box for "
+      "the array.</p>\n";
   body += typeLegend() + storageTreemap(plan, typeTint);
   body += "<h3>Arrays without storage</h3>\n" + noStorageList(plan);
   const MultiplierChart chart = multiplierChart(plan, budget);

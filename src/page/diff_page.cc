@@ -44,7 +44,7 @@ ArrayTint growthTint(const RunPlan& before, const PlannedArray& array) {
 
 std::string growthLegend() {
   static constexpr std::array<std::string_view, 6> kNames = {
-      "shrank to half or less", "shrank", "grew by less than half", "grew by half or more",
+      "shrank to half or less", "shrank",   "grew by less than half", "grew by half or more",
       "came from no storage",   "unchanged"};
   std::string html = "<ul class=\"legend\">";
   for (std::size_t n = 0; n < kNames.size(); ++n) {
@@ -95,8 +95,8 @@ std::string storageComesAndGoes(const RunPlan& before, const RunPlan& after) {
 
 std::string settingValue(const SettingValue& value) {
   if (!value.value) return "not in force";
-  std::string text = value.real ? realText(*value.value)
-                                : std::to_string(static_cast<std::int64_t>(*value.value));
+  std::string text =
+      value.real ? realText(*value.value) : std::to_string(static_cast<std::int64_t>(*value.value));
   if (value.origin.card != 0) text += " from " + cardPlace(value.origin);
   return text;
 }
@@ -153,10 +153,12 @@ std::string diffPage(const RunPlan& before, const RunPlan& after, const PlanDiff
   std::string body = "<h1>From " + escaped(beforeName) + " to " + escaped(afterName) + "</h1>\n";
   body += amountsTable(diff);
   body += "<h2>COMMON storage of the new deck, by growth</h2>\n";
-  body += "<p>Each box's area is the array's share of the new deck's COMMON storage; its colour "
-          "says how much it grew or shrank.</p>\n";
-  body += growthLegend() +
-          storageTreemap(after, [&](const PlannedArray& array) { return growthTint(before, array); });
+  body +=
+      "<p>Each box's area is the array's share of the new deck's COMMON storage; its colour "
+      "says how much it grew or shrank.</p>\n";
+  body += growthLegend() + storageTreemap(after, [&](const PlannedArray& array) {
+            return growthTint(before, array);
+          });
   body += storageComesAndGoes(before, after);
   body += "<h2>Settings that changed</h2>\n" + settingsTable(diff);
   body += "<h2>Lists that changed</h2>\n" + listsTable(diff);

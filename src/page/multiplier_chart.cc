@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 #include "analysis/explanation.h"
@@ -65,9 +65,11 @@ struct ByteUnit {
   const char* name;
 };
 ByteUnit byteUnit(std::int64_t most) {
-  static constexpr std::array<ByteUnit, 5> kUnits = {{
-      {1.0, "bytes"}, {1024.0, "KiB"}, {1048576.0, "MiB"}, {1073741824.0, "GiB"},
-      {1099511627776.0, "TiB"}}};
+  static constexpr std::array<ByteUnit, 5> kUnits = {{{1.0, "bytes"},
+                                                      {1024.0, "KiB"},
+                                                      {1048576.0, "MiB"},
+                                                      {1073741824.0, "GiB"},
+                                                      {1099511627776.0, "TiB"}}};
   ByteUnit unit = kUnits.front();
   for (const ByteUnit& larger : kUnits)
     if (static_cast<double>(most) >= larger.bytes) unit = larger;
@@ -141,9 +143,10 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   const LinearScale x{0.0, chart.lastMultiplier, kLeft, kLeft + kChartColumns - 1};
   const LinearScale y{0.0, top, kTop + kPlotHeight, kTop};
 
-  std::string svg = "<svg class=\"chart\" viewBox=\"0 0 " + pixels(kWidth) + " " +
-                    pixels(kHeight) + "\" style=\"max-width: " + pixels(kWidth) +
-                    "px\" role=\"img\" aria-label=\"COMMON storage against the SCALE multiplier\">\n";
+  std::string svg =
+      "<svg class=\"chart\" viewBox=\"0 0 " + pixels(kWidth) + " " + pixels(kHeight) +
+      "\" style=\"max-width: " + pixels(kWidth) +
+      "px\" role=\"img\" aria-label=\"COMMON storage against the SCALE multiplier\">\n";
   // Axes, ticks and their labels.
   svg += line(kLeft, kTop + kPlotHeight, kLeft + kChartColumns, kTop + kPlotHeight, "axis");
   svg += line(kLeft, kTop, kLeft, kTop + kPlotHeight, "axis");
@@ -184,11 +187,11 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   }
   if (chart.fit && chart.fit->largest && chart.fit->largest->multiplier <= chart.lastMultiplier) {
     const ScaleTrial& fit = *chart.fit->largest;
-    svg += circle(x(fit.multiplier), y(static_cast<double>(*fit.bytes)), 5.0,
-                  "class=\"fit\" data-multiplier=\"" + realText(fit.multiplier) +
-                      "\" data-card=\"" + escaped(scaleCard(fit)) + "\" data-bytes=\"" +
-                      std::to_string(*fit.bytes) + "\"",
-                  scaleCard(fit) + ": " + bytesText(*fit.bytes) + ", the largest within the budget");
+    svg +=
+        circle(x(fit.multiplier), y(static_cast<double>(*fit.bytes)), 5.0,
+               "class=\"fit\" data-multiplier=\"" + realText(fit.multiplier) + "\" data-card=\"" +
+                   escaped(scaleCard(fit)) + "\" data-bytes=\"" + std::to_string(*fit.bytes) + "\"",
+               scaleCard(fit) + ": " + bytesText(*fit.bytes) + ", the largest within the budget");
   }
 
   // Every point, with what it was planned with.
@@ -197,15 +200,15 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
     const std::string common = "data-multiplier=\"" + realText(point.multiplier) +
                                "\" data-card=\"" + escaped(card) + "\"";
     if (point.bytes) {
-      svg += circle(x(point.multiplier), y(static_cast<double>(*point.bytes)), 1.2,
-                    "class=\"point\" " + common + " data-bytes=\"" +
-                        std::to_string(*point.bytes) + "\"",
-                    card + ": " + bytesText(*point.bytes));
+      svg += circle(
+          x(point.multiplier), y(static_cast<double>(*point.bytes)), 1.2,
+          "class=\"point\" " + common + " data-bytes=\"" + std::to_string(*point.bytes) + "\"",
+          card + ": " + bytesText(*point.bytes));
     } else {
-      svg += circle(x(point.multiplier), kTop, 1.2,
-                    "class=\"point fails\" " + common + " data-error=\"" + escaped(point.error) +
-                        "\"",
-                    card + ": " + point.error);
+      svg +=
+          circle(x(point.multiplier), kTop, 1.2,
+                 "class=\"point fails\" " + common + " data-error=\"" + escaped(point.error) + "\"",
+                 card + ": " + point.error);
     }
   }
 
@@ -223,12 +226,12 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   if (chart.deckMultiplier < 0.0) return svg + "</svg>\n";
   const double deckX = x(chart.deckMultiplier);
   svg += line(deckX, kTop, deckX, kTop + kPlotHeight, "deck");
-  svg += circle(deckX, y(static_cast<double>(chart.deckBytes)), 5.0,
-                "class=\"deck\" data-multiplier=\"" + realText(chart.deckMultiplier) +
-                    "\" data-bytes=\"" + std::to_string(chart.deckBytes) + "\"",
-                std::string(chart.deckHasScaleCard ? "this deck's SCALE card" : "this deck (no SCALE card)") +
-                    ": multiplier " + realText(chart.deckMultiplier) + ", " +
-                    bytesText(chart.deckBytes));
+  svg += circle(
+      deckX, y(static_cast<double>(chart.deckBytes)), 5.0,
+      "class=\"deck\" data-multiplier=\"" + realText(chart.deckMultiplier) + "\" data-bytes=\"" +
+          std::to_string(chart.deckBytes) + "\"",
+      std::string(chart.deckHasScaleCard ? "this deck's SCALE card" : "this deck (no SCALE card)") +
+          ": multiplier " + realText(chart.deckMultiplier) + ", " + bytesText(chart.deckBytes));
   return svg + "</svg>\n";
 }
 

@@ -21,7 +21,7 @@ inline constexpr int kChartColumns = 480;
 struct MultiplierChart {
   double deckMultiplier = 1.0;  // FINMUL of the deck's SCALE card; 1 without one
   bool deckHasScaleCard = false;
-  std::int64_t deckBytes = 0;  // the deck's own storage
+  std::int64_t deckBytes = 0;   // the deck's own storage
   double lastMultiplier = 2.0;  // the right end of the axis; the left end is 0
   // In ascending order of multiplier, one per pixel column: the largest
   // value the card can hold at most the column's multiplier.

@@ -58,14 +58,13 @@ std::string largestArraysSection(const RunPlan& plan) {
     const PlannedArray& array = plan.array(rows[n]);
     const std::int64_t bytes = arrayBytes(array);
     if (bytes <= 0) break;
-    html += "<tr data-row=\"" + std::to_string(array.row) + "\" data-bytes=\"" +
-            std::to_string(bytes) + "\"><td class=\"name\">" + escaped(arrayName(array.row)) +
-            "</td>" + element("td", std::to_string(array.row)) + "<td class=\"name\">" +
-            groupOf(array.row) + "</td><td class=\"name\">" +
-            std::string(declaredTypeName(array.typeCode)) + "</td>" +
-            element("td", std::to_string(array.list)) +
-            element("td", std::to_string(array.dimension)) + element("td", std::to_string(bytes)) +
-            element("td", shareText(bytes, total)) + "</tr>\n";
+    html +=
+        "<tr data-row=\"" + std::to_string(array.row) + "\" data-bytes=\"" + std::to_string(bytes) +
+        "\"><td class=\"name\">" + escaped(arrayName(array.row)) + "</td>" +
+        element("td", std::to_string(array.row)) + "<td class=\"name\">" + groupOf(array.row) +
+        "</td><td class=\"name\">" + std::string(declaredTypeName(array.typeCode)) + "</td>" +
+        element("td", std::to_string(array.list)) + element("td", std::to_string(array.dimension)) +
+        element("td", std::to_string(bytes)) + element("td", shareText(bytes, total)) + "</tr>\n";
   }
   return html + "</table>\n";
 }

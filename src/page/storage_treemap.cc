@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "analysis/storage.h"
-#include "picture/markup.h"
 #include "page/page_text.h"
+#include "picture/markup.h"
 
 namespace sizgen {
 namespace {
@@ -26,8 +26,8 @@ std::string hoverText(const PlannedArray& array, std::int64_t bytes, std::int64_
                       const std::string& note) {
   const CatalogRow& row = catalogRow(array.row);
   std::string text = std::string(trimmedName(row.name)) + " (row " + std::to_string(array.row) +
-                     ", COMMON /" + std::string(row.block) + "/): " +
-                     std::string(declaredTypeName(array.typeCode)) + ", dimension " +
+                     ", COMMON /" + std::string(row.block) +
+                     "/): " + std::string(declaredTypeName(array.typeCode)) + ", dimension " +
                      std::to_string(array.dimension) + ", list " + std::to_string(array.list) +
                      ", " + bytesText(bytes) + ", " + shareText(bytes, total) + " of the total";
   if (!note.empty()) text += "\n" + note;

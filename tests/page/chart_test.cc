@@ -1,13 +1,14 @@
 // The chart's geometry and the page's text: axis ticks over random
 // ranges, and the printing of coordinates and escaped text.
 
+#include "picture/chart.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <string>
 
-#include "picture/chart.h"
 #include "picture/markup.h"
 
 namespace sizgen {
@@ -65,8 +66,8 @@ TEST(PageText, CoordinatesAndEscapes) {
     std::string printed;
   };
   const Case cases[] = {
-      {0.0, "0"},     {-0.001, "0"},   {12.5, "12.5"},   {3.0, "3"},       {0.07, "0.07"},
-      {959.995, "960"}, {-4.25, "-4.25"}, {1.10, "1.1"}, {540.004, "540"}, {-0.5, "-0.5"},
+      {0.0, "0"},       {-0.001, "0"},    {12.5, "12.5"}, {3.0, "3"},       {0.07, "0.07"},
+      {959.995, "960"}, {-4.25, "-4.25"}, {1.10, "1.1"},  {540.004, "540"}, {-0.5, "-0.5"},
   };
   for (const Case& c : cases) EXPECT_EQ(pixels(c.value), c.printed) << c.value;
   EXPECT_EQ(escaped("a<b & \"c\" 'd'>"), "a&lt;b &amp; &quot;c&quot; &#39;d&#39;&gt;");

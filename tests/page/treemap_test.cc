@@ -3,14 +3,14 @@
 // printed coordinates, no two boxes overlap, every box lies inside its
 // parent, and the boxes of a parent fill it.
 
+#include "picture/treemap.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <numeric>
 #include <random>
 #include <vector>
-
-#include "picture/treemap.h"
 
 namespace sizgen {
 namespace {
@@ -79,9 +79,9 @@ void checkBoxes(const std::vector<double>& weights, const std::vector<Box>& boxe
 
 TEST(Treemap, BoxesHaveTheirShareDoNotOverlapAndStayInside) {
   const Box canvases[] = {
-      {0.0, 0.0, 960.0, 540.0},   // wide
-      {0.0, 0.0, 240.0, 900.0},   // narrow
-      {12.5, 3.25, 97.0, 11.0},   // small, off the origin
+      {0.0, 0.0, 960.0, 540.0},  // wide
+      {0.0, 0.0, 240.0, 900.0},  // narrow
+      {12.5, 3.25, 97.0, 11.0},  // small, off the origin
   };
   std::mt19937_64 random(20261209);
   std::uniform_int_distribution<std::size_t> groupCount(1, 9);
@@ -93,7 +93,8 @@ TEST(Treemap, BoxesHaveTheirShareDoNotOverlapAndStayInside) {
       if (std::all_of(groups.begin(), groups.end(), [](const auto& g) { return g.empty(); }))
         groups.front().push_back(1.0);
       std::vector<double> sums;
-      for (const auto& group : groups) sums.push_back(std::accumulate(group.begin(), group.end(), 0.0));
+      for (const auto& group : groups)
+        sums.push_back(std::accumulate(group.begin(), group.end(), 0.0));
       const double total = std::accumulate(sums.begin(), sums.end(), 0.0);
       const NestedBoxes nested = squarifyNested(groups, canvas);
 
