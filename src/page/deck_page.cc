@@ -21,7 +21,7 @@ std::string chartNotes(const MultiplierChart& chart) {
       "<li>Each point is the deck planned with a SCALE card of that value, one point per "
       "pixel column from 0 to " +
       realText(chart.lastMultiplier) + ".</li>\n";
-  html += "<li data-deck-multiplier=\"" + realText(chart.deckMultiplier) + "\">This deck: " +
+  html += R"(<li data-deck-multiplier=")" + realText(chart.deckMultiplier) + R"(">This deck: )" +
           (chart.deckHasScaleCard ? "SCALE " + realText(chart.deckMultiplier)
                                   : std::string("no SCALE card (as SCALE 1.0)")) +
           (chart.deckMultiplier < 0.0 ? " (negative: not on the chart)" : "") + ", " +
@@ -29,7 +29,7 @@ std::string chartNotes(const MultiplierChart& chart) {
   if (!chart.overflow) {
     html += "<li>No SCALE card makes a size leave the 32-bit range.</li>\n";
   } else {
-    html += "<li data-overflow=\"" + escaped(chart.overflow->value) + "\">From " +
+    html += R"(<li data-overflow=")" + escaped(chart.overflow->value) + R"(">From )" +
             escaped(scaleCard(*chart.overflow)) + " on" +
             (chart.overflowOnChart ? "" : ", beyond the chart,") +
             " a size leaves the 32-bit range.</li>\n";
@@ -37,7 +37,7 @@ std::string chartNotes(const MultiplierChart& chart) {
   if (chart.budget) {
     html += "<li>Budget " + escaped(bytesText(*chart.budget)) + ": ";
     if (chart.fit->largest) {
-      html += "<code data-fit-card=\"" + escaped(scaleCard(*chart.fit->largest)) + "\">" +
+      html += R"(<code data-fit-card=")" + escaped(scaleCard(*chart.fit->largest)) + R"(">)" +
               escaped(scaleCard(*chart.fit->largest)) + "</code> gives " +
               escaped(bytesText(*chart.fit->largest->bytes)) + ", the largest within it.";
     } else {

@@ -46,10 +46,10 @@ std::string growthLegend() {
   static constexpr std::array<std::string_view, 6> kNames = {
       "shrank to half or less", "shrank",   "grew by less than half", "grew by half or more",
       "came from no storage",   "unchanged"};
-  std::string html = "<ul class=\"legend\">";
+  std::string html = R"(<ul class="legend">)";
   for (std::size_t n = 0; n < kNames.size(); ++n) {
-    html += "<li><span class=\"swatch\" style=\"background:" + std::string(kGrowthFills[n]) +
-            "\"></span>" + std::string(kNames[n]) + "</li>";
+    html += R"(<li><span class="swatch" style="background:)" + std::string(kGrowthFills[n]) +
+            R"("></span>)" + std::string(kNames[n]) + "</li>";
   }
   return html + "</ul>\n";
 }
@@ -59,9 +59,9 @@ std::string amountsTable(const PlanDiff& diff) {
       "<table class=\"amounts\">\n<tr><th class=\"name\"></th><th>before</th><th>after</"
       "th><th>change</th></tr>\n";
   auto row = [&](std::string_view key, const Amount& amount) {
-    html += "<tr data-amount=\"" + std::string(key) + "\" data-before=\"" +
-            std::to_string(amount.before) + "\" data-after=\"" + std::to_string(amount.after) +
-            "\"><td class=\"name\">" + escaped(amount.name) + "</td>" +
+    html += R"(<tr data-amount=")" + std::string(key) + R"(" data-before=")" +
+            std::to_string(amount.before) + R"(" data-after=")" + std::to_string(amount.after) +
+            R"("><td class="name">)" + escaped(amount.name) + "</td>" +
             element("td", std::to_string(amount.before)) +
             element("td", std::to_string(amount.after)) +
             element("td", signedBytes(amount.change())) + "</tr>\n";
@@ -80,7 +80,7 @@ std::string storageComesAndGoes(const RunPlan& before, const RunPlan& after) {
   for (int row = 1; row <= kCatalogRows; ++row) {
     const std::int64_t was = arrayBytes(before.array(row));
     const std::int64_t now = arrayBytes(after.array(row));
-    const std::string item = "<li data-row=\"" + std::to_string(row) + "\">" +
+    const std::string item = R"(<li data-row=")" + std::to_string(row) + R"(">)" +
                              escaped(trimmedName(catalogRow(row).name)) + " (row " +
                              std::to_string(row) + "): ";
     if (was > 0 && now <= 0) gone += item + "was " + escaped(bytesText(was)) + "</li>\n";
@@ -107,9 +107,9 @@ std::string settingsTable(const PlanDiff& diff) {
       "<table class=\"settings\">\n<tr><th class=\"name\">setting</th><th "
       "class=\"name\">before</th><th class=\"name\">after</th></tr>\n";
   for (const SettingChange& change : diff.settings) {
-    html += "<tr data-setting=\"" + escaped(change.setting) + "\"><td class=\"name\">" +
-            escaped(change.setting) + "</td><td class=\"name\">" +
-            escaped(settingValue(change.before)) + "</td><td class=\"name\">" +
+    html += R"(<tr data-setting=")" + escaped(change.setting) + R"("><td class="name">)" +
+            escaped(change.setting) + R"(</td><td class="name">)" +
+            escaped(settingValue(change.before)) + R"(</td><td class="name">)" +
             escaped(settingValue(change.after)) + "</td></tr>\n";
   }
   return html + "</table>\n";
@@ -123,11 +123,11 @@ std::string listsTable(const PlanDiff& diff) {
   for (const ListChange& change : diff.lists) {
     std::string steps = "before: " + change.beforeStep.value_or("none") +
                         "\nafter: " + change.afterStep.value_or("none");
-    html += "<tr data-list=\"" + std::to_string(change.list) + "\" data-before=\"" +
-            std::to_string(change.before) + "\" data-after=\"" + std::to_string(change.after) +
-            "\">" + element("td", std::to_string(change.list)) + "<td class=\"name\">" +
-            escaped(change.beforeSeen) + "</td><td class=\"name\">" + escaped(change.afterSeen) +
-            "</td><td class=\"name\"><pre>" + escaped(steps) + "</pre></td></tr>\n";
+    html += R"(<tr data-list=")" + std::to_string(change.list) + R"(" data-before=")" +
+            std::to_string(change.before) + R"(" data-after=")" + std::to_string(change.after) +
+            R"(">)" + element("td", std::to_string(change.list)) + R"(<td class="name">)" +
+            escaped(change.beforeSeen) + R"(</td><td class="name">)" + escaped(change.afterSeen) +
+            R"(</td><td class="name"><pre>)" + escaped(steps) + "</pre></td></tr>\n";
   }
   return html + "</table>\n";
 }
@@ -137,8 +137,8 @@ std::string filesTable(const PlanDiff& diff) {
       "<table class=\"files\">\n<tr><th class=\"name\">file</th><th "
       "class=\"name\">changes</th><th>lines removed</th><th>lines added</th></tr>\n";
   for (const FileChange& file : diff.files) {
-    html += "<tr data-file=\"" + std::string(file.file) + "\" data-identical=\"" +
-            (file.identical ? "true" : "false") + "\">" + element("td", file.file) +
+    html += R"(<tr data-file=")" + std::string(file.file) + R"(" data-identical=")" +
+            (file.identical ? "true" : "false") + R"(">)" + element("td", file.file) +
             element("td", file.identical ? "no" : "yes") +
             element("td", std::to_string(file.removed)) +
             element("td", std::to_string(file.added)) + "</tr>\n";

@@ -78,19 +78,19 @@ ByteUnit byteUnit(std::int64_t most) {
 
 std::string circle(double x, double y, double r, const std::string& attributes,
                    const std::string& title) {
-  return "<circle cx=\"" + pixels(x) + "\" cy=\"" + pixels(y) + "\" r=\"" + pixels(r) + "\" " +
-         attributes + "><title>" + escaped(title) + "</title></circle>\n";
+  return R"(<circle cx=")" + pixels(x) + R"(" cy=")" + pixels(y) + R"(" r=")" + pixels(r) +
+         R"(" )" + attributes + "><title>" + escaped(title) + "</title></circle>\n";
 }
 
 std::string line(double x1, double y1, double x2, double y2, std::string_view cls) {
-  return "<line class=\"" + std::string(cls) + "\" x1=\"" + pixels(x1) + "\" y1=\"" + pixels(y1) +
-         "\" x2=\"" + pixels(x2) + "\" y2=\"" + pixels(y2) + "\"/>\n";
+  return R"(<line class=")" + std::string(cls) + R"(" x1=")" + pixels(x1) + R"(" y1=")" +
+         pixels(y1) + R"(" x2=")" + pixels(x2) + R"(" y2=")" + pixels(y2) + "\"/>\n";
 }
 
 std::string label(double x, double y, std::string_view anchor, const std::string& text,
                   std::string_view cls = "axis") {
-  return "<text class=\"" + std::string(cls) + "\" x=\"" + pixels(x) + "\" y=\"" + pixels(y) +
-         "\" text-anchor=\"" + std::string(anchor) + "\">" + escaped(text) + "</text>\n";
+  return R"(<text class=")" + std::string(cls) + R"(" x=")" + pixels(x) + R"(" y=")" + pixels(y) +
+         R"(" text-anchor=")" + std::string(anchor) + R"(">)" + escaped(text) + "</text>\n";
 }
 
 }  // namespace
@@ -144,8 +144,8 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   const LinearScale y{0.0, top, kTop + kPlotHeight, kTop};
 
   std::string svg =
-      "<svg class=\"chart\" viewBox=\"0 0 " + pixels(kWidth) + " " + pixels(kHeight) +
-      "\" style=\"max-width: " + pixels(kWidth) +
+      R"(<svg class="chart" viewBox="0 0 )" + pixels(kWidth) + " " + pixels(kHeight) +
+      R"(" style="max-width: )" + pixels(kWidth) +
       "px\" role=\"img\" aria-label=\"COMMON storage against the SCALE multiplier\">\n";
   // Axes, ticks and their labels.
   svg += line(kLeft, kTop + kPlotHeight, kLeft + kChartColumns, kTop + kPlotHeight, "axis");
@@ -176,7 +176,7 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
             pixels(y(static_cast<double>(*point.bytes)));
     open = true;
   }
-  if (!path.empty()) svg += "<path class=\"curve\" d=\"" + path + "\"/>\n";
+  if (!path.empty()) svg += R"(<path class="curve" d=")" + path + "\"/>\n";
 
   // The budget and the card that fits it.
   if (chart.budget) {
@@ -187,28 +187,28 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   }
   if (chart.fit && chart.fit->largest && chart.fit->largest->multiplier <= chart.lastMultiplier) {
     const ScaleTrial& fit = *chart.fit->largest;
-    svg +=
-        circle(x(fit.multiplier), y(static_cast<double>(*fit.bytes)), 5.0,
-               "class=\"fit\" data-multiplier=\"" + realText(fit.multiplier) + "\" data-card=\"" +
-                   escaped(scaleCard(fit)) + "\" data-bytes=\"" + std::to_string(*fit.bytes) + "\"",
-               scaleCard(fit) + ": " + bytesText(*fit.bytes) + ", the largest within the budget");
+    svg += circle(
+        x(fit.multiplier), y(static_cast<double>(*fit.bytes)), 5.0,
+        R"(class="fit" data-multiplier=")" + realText(fit.multiplier) + R"(" data-card=")" +
+            escaped(scaleCard(fit)) + R"(" data-bytes=")" + std::to_string(*fit.bytes) + R"(")",
+        scaleCard(fit) + ": " + bytesText(*fit.bytes) + ", the largest within the budget");
   }
 
   // Every point, with what it was planned with.
   for (const ScaleTrial& point : chart.points) {
     const std::string card = scaleCard(point);
-    const std::string common = "data-multiplier=\"" + realText(point.multiplier) +
-                               "\" data-card=\"" + escaped(card) + "\"";
+    const std::string common = R"(data-multiplier=")" + realText(point.multiplier) +
+                               R"(" data-card=")" + escaped(card) + R"(")";
     if (point.bytes) {
       svg += circle(
           x(point.multiplier), y(static_cast<double>(*point.bytes)), 1.2,
-          "class=\"point\" " + common + " data-bytes=\"" + std::to_string(*point.bytes) + "\"",
+          R"(class="point" )" + common + R"( data-bytes=")" + std::to_string(*point.bytes) + R"(")",
           card + ": " + bytesText(*point.bytes));
     } else {
-      svg +=
-          circle(x(point.multiplier), kTop, 1.2,
-                 "class=\"point fails\" " + common + " data-error=\"" + escaped(point.error) + "\"",
-                 card + ": " + point.error);
+      svg += circle(
+          x(point.multiplier), kTop, 1.2,
+          R"(class="point fails" )" + common + R"( data-error=")" + escaped(point.error) + R"(")",
+          card + ": " + point.error);
     }
   }
 
@@ -228,8 +228,8 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   svg += line(deckX, kTop, deckX, kTop + kPlotHeight, "deck");
   svg += circle(
       deckX, y(static_cast<double>(chart.deckBytes)), 5.0,
-      "class=\"deck\" data-multiplier=\"" + realText(chart.deckMultiplier) + "\" data-bytes=\"" +
-          std::to_string(chart.deckBytes) + "\"",
+      R"(class="deck" data-multiplier=")" + realText(chart.deckMultiplier) + R"(" data-bytes=")" +
+          std::to_string(chart.deckBytes) + R"(")",
       std::string(chart.deckHasScaleCard ? "this deck's SCALE card" : "this deck (no SCALE card)") +
           ": multiplier " + realText(chart.deckMultiplier) + ", " + bytesText(chart.deckBytes));
   return svg + "</svg>\n";

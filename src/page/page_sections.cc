@@ -29,16 +29,16 @@ std::string groupOf(int row) {
 
 std::string summarySection(const RunPlan& plan) {
   const std::int64_t total = totalBytes(plan);
-  std::string html = "<table class=\"summary\" data-ltlabl=\"" + std::to_string(plan.LTLABL) +
-                     "\" data-mtot=\"" + std::to_string(plan.MTOT) + "\" data-common-bytes=\"" +
-                     std::to_string(total) + "\" data-labcom-bytes=\"" +
+  std::string html = R"(<table class="summary" data-ltlabl=")" + std::to_string(plan.LTLABL) +
+                     R"(" data-mtot=")" + std::to_string(plan.MTOT) + R"(" data-common-bytes=")" +
+                     std::to_string(total) + R"(" data-labcom-bytes=")" +
                      std::to_string(labcomBytes(plan)) + "\">\n";
-  html += "<tr><td class=\"name\">COMMON storage of the arrays</td>" +
+  html += R"(<tr><td class="name">COMMON storage of the arrays</td>)" +
           element("td", bytesText(total)) + "</tr>\n";
-  html += "<tr><td class=\"name\">LTLABL (LABCOM, INTEGER*4 words)</td>" +
+  html += R"(<tr><td class="name">LTLABL (LABCOM, INTEGER*4 words)</td>)" +
           element("td", std::to_string(plan.LTLABL) + " words, " + bytesText(labcomBytes(plan))) +
           "</tr>\n";
-  html += "<tr><td class=\"name\">MTOT (ROOT10 arrays, INTEGER*4 words)</td>" +
+  html += R"(<tr><td class="name">MTOT (ROOT10 arrays, INTEGER*4 words)</td>)" +
           element("td", std::to_string(plan.MTOT)) + "</tr>\n";
   return html + "</table>\n";
 }
@@ -52,17 +52,17 @@ std::string largestArraysSection(const RunPlan& plan) {
   const std::int64_t total = totalBytes(plan);
   std::string html =
       "<table class=\"largest\">\n<tr><th class=\"name\">array</th><th>row</th><th "
-      "class=\"name\">subroutine</th><th class=\"name\">type</th><th>list</th><th>dimension</"
+      R"(class="name">subroutine</th><th class="name">type</th><th>list</th><th>dimension</)"
       "th><th>bytes</th><th>share</th></tr>\n";
   for (std::size_t n = 0; n < std::min(kLargestShown, rows.size()); ++n) {
     const PlannedArray& array = plan.array(rows[n]);
     const std::int64_t bytes = arrayBytes(array);
     if (bytes <= 0) break;
     html +=
-        "<tr data-row=\"" + std::to_string(array.row) + "\" data-bytes=\"" + std::to_string(bytes) +
-        "\"><td class=\"name\">" + escaped(arrayName(array.row)) + "</td>" +
-        element("td", std::to_string(array.row)) + "<td class=\"name\">" + groupOf(array.row) +
-        "</td><td class=\"name\">" + std::string(declaredTypeName(array.typeCode)) + "</td>" +
+        R"(<tr data-row=")" + std::to_string(array.row) + R"(" data-bytes=")" +
+        std::to_string(bytes) + R"("><td class="name">)" + escaped(arrayName(array.row)) + "</td>" +
+        element("td", std::to_string(array.row)) + R"(<td class="name">)" + groupOf(array.row) +
+        R"(</td><td class="name">)" + std::string(declaredTypeName(array.typeCode)) + "</td>" +
         element("td", std::to_string(array.list)) + element("td", std::to_string(array.dimension)) +
         element("td", std::to_string(bytes)) + element("td", shareText(bytes, total)) + "</tr>\n";
   }
@@ -74,9 +74,10 @@ std::string noStorageList(const RunPlan& plan) {
   for (int row = 1; row <= kCatalogRows; ++row) {
     const PlannedArray& array = plan.array(row);
     if (arrayBytes(array) > 0) continue;
-    items += "<li data-row=\"" + std::to_string(row) + "\">" + escaped(arrayName(row)) + " (row " +
-             std::to_string(row) + ", " + groupOf(row) + ", list " + std::to_string(array.list) +
-             ", dimension " + std::to_string(array.dimension) + ")</li>\n";
+    items += R"(<li data-row=")" + std::to_string(row) + R"(">)" + escaped(arrayName(row)) +
+             " (row " + std::to_string(row) + ", " + groupOf(row) + ", list " +
+             std::to_string(array.list) + ", dimension " + std::to_string(array.dimension) +
+             ")</li>\n";
   }
   if (items.empty()) return "<p>Every array declares storage.</p>\n";
   return "<ul class=\"no-storage\">\n" + items + "</ul>\n";
@@ -91,10 +92,10 @@ std::string listsSection(const RunPlan& plan) {
     if (steps.empty()) continue;
     std::string details;
     for (const std::string& step : steps) details += step + "\n";
-    html += "<tr data-list=\"" + std::to_string(k) + "\" data-size=\"" +
-            std::to_string(plan.resolved(k)) + "\">" + element("td", std::to_string(k)) +
-            "<td class=\"name\">" + escaped(sizeHeadline(plan, k)) +
-            "</td><td class=\"name\"><details><summary>" + escaped(steps.front()) +
+    html += R"(<tr data-list=")" + std::to_string(k) + R"(" data-size=")" +
+            std::to_string(plan.resolved(k)) + R"(">)" + element("td", std::to_string(k)) +
+            R"(<td class="name">)" + escaped(sizeHeadline(plan, k)) +
+            R"(</td><td class="name"><details><summary>)" + escaped(steps.front()) +
             "</summary><pre>" + escaped(details) + "</pre></details></td></tr>\n";
   }
   return html + "</table>\n";

@@ -41,10 +41,10 @@ ArrayTint typeTint(const PlannedArray& array) {
 }
 
 std::string typeLegend() {
-  std::string html = "<ul class=\"legend\">";
+  std::string html = R"(<ul class="legend">)";
   for (const TypeCode& type : kTypeCodes) {
-    html += "<li><span class=\"swatch\" style=\"background:" +
-            std::string(kTypeFills[static_cast<std::size_t>(type.code - 1)]) + "\"></span>" +
+    html += R"(<li><span class="swatch" style="background:)" +
+            std::string(kTypeFills[static_cast<std::size_t>(type.code - 1)]) + R"("></span>)" +
             std::string(type.fortranName) + "</li>";
   }
   return html + "</ul>\n";
@@ -65,35 +65,35 @@ std::string storageTreemap(const RunPlan& plan, const ArrayTinting& tint) {
   }
   const NestedBoxes boxes = squarifyNested(weights, kTreemapCanvas);
 
-  std::string svg = "<svg class=\"treemap\" viewBox=\"0 0 " + pixels(kTreemapCanvas.width) + " " +
+  std::string svg = R"(<svg class="treemap" viewBox="0 0 )" + pixels(kTreemapCanvas.width) + " " +
                     pixels(kTreemapCanvas.height) +
-                    "\" role=\"img\" "
+                    R"(" role="img" )"
                     "aria-label=\"COMMON storage by subroutine and array\">\n";
   for (std::size_t g = 0; g < kGroups.size(); ++g) {
     if (rows[g].empty()) continue;
     const std::string group(trimmedName(kGroups[g].subroutine));
-    svg += "<g data-subroutine=\"" + group + "\">\n";
+    svg += R"(<g data-subroutine=")" + group + "\">\n";
     for (std::size_t n = 0; n < rows[g].size(); ++n) {
       const PlannedArray& array = plan.array(rows[g][n]);
       const std::int64_t bytes = arrayBytes(array);
       const Box box = snapped(boxes.items[g][n]);
       const ArrayTint look = tint(array);
-      svg += "<rect class=\"array\" x=\"" + pixels(box.x) + "\" y=\"" + pixels(box.y) +
-             "\" width=\"" + pixels(box.width) + "\" height=\"" + pixels(box.height) +
-             "\" fill=\"" + look.fill + "\" data-array=\"" +
-             escaped(trimmedName(catalogRow(array.row).name)) + "\" data-row=\"" +
-             std::to_string(array.row) + "\" data-group=\"" + group + "\" data-bytes=\"" +
-             std::to_string(bytes) + "\"><title>" +
+      svg += R"(<rect class="array" x=")" + pixels(box.x) + R"(" y=")" + pixels(box.y) +
+             R"(" width=")" + pixels(box.width) + R"(" height=")" + pixels(box.height) +
+             R"(" fill=")" + look.fill + R"(" data-array=")" +
+             escaped(trimmedName(catalogRow(array.row).name)) + R"(" data-row=")" +
+             std::to_string(array.row) + R"(" data-group=")" + group + R"(" data-bytes=")" +
+             std::to_string(bytes) + R"("><title>)" +
              escaped(hoverText(array, bytes, total, look.note)) + "</title></rect>\n";
     }
     // The subroutine's outline over its arrays, and its name where it fits.
     const Box outline = snapped(boxes.groups[g]);
-    svg += "<rect class=\"group\" x=\"" + pixels(outline.x) + "\" y=\"" + pixels(outline.y) +
-           "\" width=\"" + pixels(outline.width) + "\" height=\"" + pixels(outline.height) +
+    svg += R"(<rect class="group" x=")" + pixels(outline.x) + R"(" y=")" + pixels(outline.y) +
+           R"(" width=")" + pixels(outline.width) + R"(" height=")" + pixels(outline.height) +
            "\"/>\n";
     if (outline.width >= 60.0 && outline.height >= 18.0) {
-      svg += "<text class=\"group\" x=\"" + pixels(outline.x + 4.0) + "\" y=\"" +
-             pixels(outline.y + 14.0) + "\">" + group + "</text>\n";
+      svg += R"(<text class="group" x=")" + pixels(outline.x + 4.0) + R"(" y=")" +
+             pixels(outline.y + 14.0) + R"(">)" + group + "</text>\n";
     }
     svg += "</g>\n";
   }

@@ -18,11 +18,11 @@ std::vector<double> axisTicks(double lo, double hi, int most) {
   for (;;) {
     for (double factor : kSteps) {
       const double step = factor * power;
-      const double first = std::ceil(lo / step);
-      const double last = std::floor(hi / step);
+      const auto first = static_cast<long long>(std::ceil(lo / step));
+      const auto last = static_cast<long long>(std::floor(hi / step));
       if (last - first + 1 <= most) {
         std::vector<double> ticks;
-        for (double n = first; n <= last; ++n) ticks.push_back(n * step);
+        for (long long n = first; n <= last; ++n) ticks.push_back(static_cast<double>(n) * step);
         return ticks;
       }
     }
