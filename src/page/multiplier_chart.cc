@@ -150,7 +150,7 @@ std::string multiplierChartSvg(const MultiplierChart& chart) {
   // Axes, ticks and their labels.
   svg += line(kLeft, kTop + kPlotHeight, kLeft + kChartColumns, kTop + kPlotHeight, "axis");
   svg += line(kLeft, kTop, kLeft, kTop + kPlotHeight, "axis");
-  for (double tick : axisTicks(0.0, chart.lastMultiplier, 8)) {
+  for (double tick : axisTicks(0.0, chart.lastMultiplier, 6)) {
     svg += line(x(tick), kTop + kPlotHeight, x(tick), kTop + kPlotHeight + 5.0, "axis");
     svg += label(x(tick), kTop + kPlotHeight + 18.0, "middle", realText(tick));
   }

@@ -16,7 +16,7 @@ namespace sizgen {
 
 // The plot's width in pixels: one point per column.  The chart is never
 // drawn wider than it is, so that each column of the screen has its point.
-inline constexpr int kChartColumns = 480;
+inline constexpr int kChartColumns = 360;
 
 struct MultiplierChart {
   double deckMultiplier = 1.0;  // FINMUL of the deck's SCALE card; 1 without one
