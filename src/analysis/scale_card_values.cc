@@ -93,10 +93,20 @@ std::string valueText(std::int64_t mantissa, int exponent) {
 }  // namespace
 
 std::int64_t scaleValueIndex(double r) {
+  // The unit of the last digit of each decade, worked out once: a chart
+  // looks up hundreds of values.
+  static const std::array<long double, kDecades.size()> kUnits = [] {
+    std::array<long double, kDecades.size()> units{};
+    std::transform(kDecades.begin(), kDecades.end(), units.begin(), [](const Decade& decade) {
+      return std::pow(10.0L, decade.power - decade.digits + 1);
+    });
+    return units;
+  }();
   std::int64_t first = 0;
   std::int64_t index = 0;
-  for (const Decade& decade : kDecades) {
-    const long double unit = std::pow(10.0L, decade.power - decade.digits + 1);
+  for (std::size_t d = 0; d < kDecades.size(); ++d) {
+    const Decade& decade = kDecades[d];
+    const long double unit = kUnits[d];
     const long double mantissa = std::floor(static_cast<long double>(r) / unit);
     const auto lowest = static_cast<long double>(powerOf10(decade.digits - 1));
     if (mantissa < lowest) break;

@@ -62,20 +62,33 @@ std::string applyDiff(std::string_view value, Options& options) {
   return value.empty() ? "--diff needs the deck to compare with" : "";
 }
 
-// --json with --diff: the difference as JSON.  Whether `mode`, given with
-// the mode already chosen, makes that pair; records it if so.
-bool diffAsJson(Options& options, Mode mode) {
-  const bool pair = (options.mode == Mode::Json && mode == Mode::Diff) ||
-                    (options.mode == Mode::Diff && mode == Mode::Json);
-  if (pair) {
+// --json with --diff: the difference as JSON; --html with --diff: the
+// difference as a page; --html with --fit: the page with the budget.
+// Whether `mode`, given with the mode already chosen, makes such a pair;
+// records it if so.
+bool pairedModes(Options& options, Mode mode) {
+  auto is = [&](Mode a, Mode b) {
+    return (options.mode == a && mode == b) || (options.mode == b && mode == a);
+  };
+  if (is(Mode::Json, Mode::Diff) && !options.diffAsHtml) {
     options.mode = Mode::Diff;
     options.diffAsJson = true;
+    return true;
   }
-  return pair;
+  if (is(Mode::Html, Mode::Diff) && !options.diffAsJson && options.fitBytes == 0) {
+    options.mode = Mode::Diff;
+    options.diffAsHtml = true;
+    return true;
+  }
+  if (is(Mode::Html, Mode::Fit) && !options.diffAsHtml) {
+    options.mode = Mode::Html;
+    return true;
+  }
+  return false;
 }
 
 // clang-format off
-constexpr std::array<OptionRow, 12> kOptions = {{
+constexpr std::array<OptionRow, 13> kOptions = {{
     // short long          value   mode           help
     {'o', "output-dir", "DIR",  Mode::Run,     "write the four files in DIR, which must exist",
      applyOutputDirectory},
@@ -102,6 +115,12 @@ constexpr std::array<OptionRow, 12> kOptions = {{
     {0,   "format",     "",     Mode::Format,  "print the deck in its canonical layout: each value\n"
                                                "right-aligned in the columns it is read from;\n"
                                                "nothing that any card reads changes; write no file",
+     nullptr},
+    {0,   "html",       "",     Mode::Html,    "print one self-contained HTML page of the deck:\n"
+                                               "a treemap of the storage, a chart of it against\n"
+                                               "the SCALE multiplier, the lists, the annotated\n"
+                                               "deck; with --diff the page of the difference,\n"
+                                               "with --fit the budget on the chart; write no file",
      nullptr},
     {0,   "lsp",        "",     Mode::Lsp,     "serve the Language Server Protocol on standard\n"
                                                "input and output, for editors: the warnings and\n"
@@ -209,9 +228,12 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     return result;
   };
   auto setMode = [&](Mode mode) -> bool {
-    if (diffAsJson(options, mode)) return true;
+    if (pairedModes(options, mode)) return true;
     if (options.mode != Mode::Run && options.mode != mode) {
-      result.error = optionName(options.mode) + " and " + optionName(mode) + " cannot be combined";
+      // --html --fit=SIZE is named by the option that does not go with `mode`.
+      const Mode chosen =
+          options.mode == Mode::Html && options.fitBytes != 0 ? Mode::Fit : options.mode;
+      result.error = optionName(chosen) + " and " + optionName(mode) + " cannot be combined";
       return false;
     }
     options.mode = mode;

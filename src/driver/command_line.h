@@ -26,6 +26,7 @@ enum class Mode {
   Diff,      // what changes from another deck
   Annotate,  // the deck card by card with what each field reads
   Format,    // the deck in its canonical layout
+  Html,      // one HTML page of the deck
   Lsp,       // a language server for editors, on standard input and output
   Help,
   Version,
@@ -36,9 +37,10 @@ struct Options {
   std::string deck;                // the deck file; empty: standard input
   std::string outputDirectory;     // where the files go; empty: the current directory
   std::optional<int> explainList;  // with Explain: one list, or nothing for all
-  std::int64_t fitBytes = 0;       // with Fit: the memory budget in bytes
+  std::int64_t fitBytes = 0;       // with Fit (or Html: --html --fit): the memory budget in bytes
   std::string oldDeck;             // with Diff: the deck compared with; "-": standard input
   bool diffAsJson = false;         // with Diff: as JSON (--json --diff)
+  bool diffAsHtml = false;         // with Diff: as an HTML page (--html --diff)
 };
 
 // One option of the command line: its names, the value it takes, the mode

@@ -1,6 +1,8 @@
 #include "driver/deck_diff.h"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "analysis/line_changes.h"
 #include "analysis/plan_diff.h"
@@ -39,10 +41,9 @@ FileChange compare(std::string_view file, const std::string& before, const std::
 
 }  // namespace
 
-std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
-                     std::FILE* warnings) {
-  const RunPlan before = planDeck(old, warnings);
-  const RunPlan after = planDeck(deck, warnings);
+DeckDifference diffDecks(const DeckStream& old, const DeckStream& deck, std::FILE* warnings) {
+  RunPlan before = planDeck(old, warnings);
+  RunPlan after = planDeck(deck, warnings);
 
   const RenderedFiles a = renderGeneratedFiles(before);
   const RenderedFiles b = renderGeneratedFiles(after);
@@ -50,7 +51,13 @@ std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
   for (std::size_t i = 0; i < kGeneratedFiles.size(); ++i) {
     if (kGeneratedFiles[i].written()) files.push_back(compare(kGeneratedFiles[i].name, a[i], b[i]));
   }
-  const PlanDiff diff = diffPlans(before, after, files);
+  PlanDiff diff = diffPlans(before, after, files);
+  return {std::move(before), std::move(after), std::move(diff)};
+}
+
+std::string deckDiff(const DeckStream& old, const DeckStream& deck, bool json,
+                     std::FILE* warnings) {
+  const PlanDiff diff = diffDecks(old, deck, warnings).diff;
   return json ? diffJson(diff, old.name, deck.name) : diffText(diff, old.name, deck.name);
 }
 

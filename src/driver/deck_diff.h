@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "analysis/plan_diff.h"
+#include "model/run_plan.h"
+
 namespace sizgen {
 
 // A deck being read, and how messages call it.
@@ -10,6 +13,15 @@ struct DeckStream {
   std::FILE* file;
   std::string name;
 };
+
+// The plans of the old deck and of the new one, and their difference,
+// read and planned as deckDiff reads and plans them.
+struct DeckDifference {
+  RunPlan before;
+  RunPlan after;
+  PlanDiff diff;
+};
+DeckDifference diffDecks(const DeckStream& old, const DeckStream& deck, std::FILE* warnings);
 
 // What --diff prints: the difference between the deck `old` and the deck
 // `deck`, as text or as JSON.  Both decks are read and planned as a run

@@ -21,6 +21,8 @@
 #include "files/directory_files.h"
 #include "files/stream_sink.h"
 #include "lsp/serve.h"
+#include "page/deck_page.h"
+#include "page/diff_page.h"
 #include "reading/deck_format.h"
 #include "reading/deck_reading.h"
 #include "sizing/run_planning.h"
@@ -83,6 +85,11 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
              std::FILE* warnings) {
   if (options.mode == Mode::Diff) {
     const Deck old = openDeck(options.oldDeck);
+    if (options.diffAsHtml) {
+      const DeckDifference difference = diffDecks({old.stream, old.name}, {deck, deckName}, warnings);
+      print(out, diffPage(difference.before, difference.after, difference.diff, old.name, deckName));
+      return;
+    }
     print(out, deckDiff({old.stream, old.name}, {deck, deckName}, options.diffAsJson, warnings));
     return;
   }
@@ -90,11 +97,16 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
     showCards(options.mode, deck, deckName, out, warnings);
     return;
   }
-  if (options.mode == Mode::Json) {
+  if (options.mode == Mode::Json || options.mode == Mode::Html) {
     const DeckReading reading = readDeckCards(deck, deckName);
     failOn(reading, warnings);
     printWarnings(warnings, reading.warnings);
-    print(out, jsonResult(*reading.plan, reading.cards));
+    if (options.mode == Mode::Json) {
+      print(out, jsonResult(*reading.plan, reading.cards));
+    } else {
+      const auto budget = options.fitBytes > 0 ? std::optional(options.fitBytes) : std::nullopt;
+      print(out, deckPage(reading, deckName, budget));
+    }
     return;
   }
   const DeckSettings settings = readDeckSettings(deck, deckName);

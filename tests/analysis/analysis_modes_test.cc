@@ -77,14 +77,13 @@ TEST_P(AnalysisMode, ReportsADeckErrorAsARunReportsIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, AnalysisMode,
-                         ::testing::Values(ModeCase{"Check", "--check", true},
-                                           ModeCase{"Report", "--report", true},
-                                           ModeCase{"Json", "--json", true},
-                                           ModeCase{"ExplainOne", "--explain=1", true},
-                                           ModeCase{"ExplainAll", "--explain=all", true},
-                                           ModeCase{"Fit", "--fit=4GiB", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Modes, AnalysisMode,
+    ::testing::Values(ModeCase{"Check", "--check", true}, ModeCase{"Report", "--report", true},
+                      ModeCase{"Json", "--json", true}, ModeCase{"ExplainOne", "--explain=1", true},
+                      ModeCase{"ExplainAll", "--explain=all", true},
+                      ModeCase{"Fit", "--fit=4GiB", false}, ModeCase{"Html", "--html", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace sizgen

@@ -78,27 +78,31 @@ TEST(OptionTable, EachOptionAndModeOnce) {
   }
   // Every mode but a plain run has its option.
   EXPECT_EQ(modes, (std::set<Mode>{Mode::Check, Mode::Report, Mode::Json, Mode::Explain, Mode::Fit,
-                                   Mode::Diff, Mode::Annotate, Mode::Format, Mode::Lsp, Mode::Help,
-                                   Mode::Version}));
+                                   Mode::Diff, Mode::Annotate, Mode::Format, Mode::Html, Mode::Lsp,
+                                   Mode::Help, Mode::Version}));
 }
 
-// --diff alone, and with --json on either side of it.
+// --diff alone, and with --json or --html on either side of it.
 TEST(ParseCommandLine, DiffTakesTheOldDeckAndGoesWithJson) {
   struct Case {
     std::vector<std::string_view> arguments;
     bool asJson;
+    bool asHtml = false;
   };
   const Case cases[] = {
       {{"--diff=old.deck", "new.deck"}, false},
       {{"--diff", "old.deck", "new.deck"}, false},
       {{"--json", "--diff=old.deck", "new.deck"}, true},
       {{"new.deck", "--diff=old.deck", "--json"}, true},
+      {{"--html", "--diff=old.deck", "new.deck"}, false, true},
+      {{"new.deck", "--diff=old.deck", "--html"}, false, true},
   };
   for (const Case& c : cases) {
     const CommandLine line = parsed(c.arguments);
     EXPECT_EQ(line.error, "") << c.arguments.front();
     EXPECT_EQ(line.options.mode, Mode::Diff);
     EXPECT_EQ(line.options.diffAsJson, c.asJson);
+    EXPECT_EQ(line.options.diffAsHtml, c.asHtml);
     EXPECT_EQ(line.options.oldDeck, "old.deck");
     EXPECT_EQ(line.options.deck, "new.deck");
   }
@@ -167,6 +171,10 @@ TEST(ParseCommandLine, EveryUnusableArgumentHasItsMessage) {
       {{"--diff=-"}, "--diff=- reads the old deck from standard input: the deck must be a file"},
       {{"--diff=-", "-"},
        "--diff=- reads the old deck from standard input: the deck must be a file"},
+      {{"--html", "--json"}, "--html and --json cannot be combined"},
+      {{"--json", "--diff=a", "--html"}, "--diff and --html cannot be combined"},
+      {{"--html", "--fit=1G", "--diff=a"}, "--fit and --diff cannot be combined"},
+      {{"--html", "--diff=a", "--fit=1G"}, "--diff and --fit cannot be combined"},
       {{"--diff=a", "-o", "/"},
        "--output-dir goes only with a run that writes the files, not with --diff"},
   };

@@ -2,9 +2,10 @@
 // analysis, all held in memory.  The first byte picks the mode:
 //
 //   0 a run   1 --check   2 --report   3 --json   4 --explain=LIST   5 --fit=SIZE
-//   6 --diff  7 --json --diff  8 --annotate  9 --format
+//   6 --diff  7 --json --diff  8 --annotate  9 --format  10 --html
+//   11 --html --diff  12 --html --fit=SIZE
 //
-// (its value modulo 10).  --explain takes one more byte: 0 is "all", any
+// (its value modulo 13).  --explain takes one more byte: 0 is "all", any
 // other picks a list from 1 to 99.  --fit takes four more: a 16-bit
 // number (plus 1) shifted left by 0 to 39 bits, the budget in bytes.  The
 // rest is the deck; --diff splits it at its first NUL byte into the old
@@ -29,6 +30,7 @@
 #include "driver/modes.h"
 #include "driver/run.h"
 #include "files/memory_files.h"
+#include "page/diff_page.h"
 
 namespace {
 
@@ -40,7 +42,13 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
     input = input.subspan(1);
     return byte;
   };
-  switch (take() % 10) {
+  auto budget = [&]() {
+    std::uint64_t number = take();
+    number = (number << 8 | take()) + 1;
+    unsigned shift = (take() << 8 | take()) % 40;
+    return "--fit=" + std::to_string(number << shift);
+  };
+  switch (take() % 13) {
     case 1:
       return {"--check"};
     case 2:
@@ -51,12 +59,8 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
       unsigned list = take();
       return {"--explain=" + (list == 0 ? std::string("all") : std::to_string(1 + list % 99))};
     }
-    case 5: {
-      std::uint64_t number = take();
-      number = (number << 8 | take()) + 1;
-      unsigned shift = (take() << 8 | take()) % 40;
-      return {"--fit=" + std::to_string(number << shift)};
-    }
+    case 5:
+      return {budget()};
     case 6:
       return {"--diff=old.deck", "new.deck"};
     case 7:
@@ -65,6 +69,12 @@ std::vector<std::string> commandLineOf(std::span<const std::uint8_t>& input) {
       return {"--annotate"};
     case 9:
       return {"--format"};
+    case 10:
+      return {"--html"};
+    case 11:
+      return {"--html", "--diff=old.deck", "new.deck"};
+    case 12:
+      return {"--html", budget()};
     default:
       return {};
   }
@@ -101,6 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (commandLine.options.mode == sizgen::Mode::Run) {
       sizgen::MemoryFiles files;
       sizgen::runSizgen({in, out, files});
+    } else if (commandLine.options.mode == sizgen::Mode::Diff && commandLine.options.diffAsHtml) {
+      const sizgen::DeckDifference difference =
+          sizgen::diffDecks({old, "old.deck"}, {in, "new.deck"}, stderr);
+      sizgen::print(out, sizgen::diffPage(difference.before, difference.after, difference.diff,
+                                          "old.deck", "new.deck"));
     } else if (commandLine.options.mode == sizgen::Mode::Diff) {
       sizgen::print(out, sizgen::deckDiff({old, "old.deck"}, {in, "new.deck"},
                                           commandLine.options.diffAsJson, stderr));
