@@ -38,9 +38,10 @@ std::string valueRead(const CardOrigin& origin, std::int32_t value) {
   return number(value);
 }
 
-// Where a keyword card's value came from: "card 3 (DEFAULT)", or `none`.
+// Where a keyword card's value came from, after the value: " from card 3
+// (DEFAULT)", or " (NONE)" when no card gave it.
 std::string keywordSource(const CardOrigin& origin, std::string_view none) {
-  return origin.card != 0 ? cardName(origin) : std::string(none);
+  return origin.card != 0 ? " from " + cardName(origin) : " (" + std::string(none) + ")";
 }
 
 // LSTSUP(i) and where it came from: "LSTSUP(2) 70000 (start-up value)",
@@ -63,7 +64,7 @@ std::string groupName(int group) {
   return std::string(trimmedName(kGroups[static_cast<std::size_t>(group)].subroutine));
 }
 
-// Where SCALE6 came from: "card 2 (NBHDSW)", or "start-up value".
+// Where SCALE6 came from: " from card 2 (NBHDSW)", or " (start-up value)".
 std::string scale6Source(const DeckSettings& settings) {
   return keywordSource(settings.SCALE6.origin, "start-up value");
 }
@@ -93,12 +94,12 @@ class StepLine {
     if (origin.card != 0)
       line = cardPlace(origin) + ": " + valueRead(origin, 0) + ", not given\n  ";
     return line + "default: LSTDEF(" + number(static_cast<std::int64_t>(k_)) + ") " +
-           number(rule.LSTDEF) + " x DEFMUL " + realText(rule.DEFMUL) + " (" +
-           keywordSource(settings_.DEFMUL.origin, "no DEFAULT card") + ") = " + after_;
+           number(rule.LSTDEF) + " x DEFMUL " + realText(rule.DEFMUL) +
+           keywordSource(settings_.DEFMUL.origin, "no DEFAULT card") + " = " + after_;
   }
   std::string operator()(const step::FinalMultiplier& rule) const {
-    return "final multiplier: " + before_ + " x FINMUL " + realText(rule.FINMUL) + " (" +
-           keywordSource(settings_.FINMUL.origin, "SCALE card") + ") = " + after_;
+    return "final multiplier: " + before_ + " x FINMUL " + realText(rule.FINMUL) +
+           keywordSource(settings_.FINMUL.origin, "SCALE card") + " = " + after_;
   }
   std::string operator()(const step::FixedExempt& /*rule*/) const {
     const CardOrigin& origin = settings_.LSTFIX(k_).origin;
@@ -123,7 +124,7 @@ class StepLine {
   std::string operator()(const step::Derived& rule) const {
     return "derived: " + formulaText(*rule.formula) + " = " +
            formulaText(*rule.formula, number(rule.a), number(rule.b),
-                       realText(rule.SCALE6) + " (SCALE6, " + scale6Source(settings_) + ")") +
+                       "SCALE6 " + realText(rule.SCALE6) + scale6Source(settings_)) +
            " = " + after_;
   }
   std::string operator()(const step::DerivedWhenL11IsOne& rule) const {
@@ -150,8 +151,8 @@ class StepLine {
     return rule.plusOne ? line + ", plus 1: " + after_ : line;
   }
   std::string operator()(const step::NeighbourList& rule) const {
-    return late_ + "SCALE6 " + realText(rule.SCALE6) + " (" + scale6Source(settings_) +
-           ") truncated: " + after_;
+    return late_ + "SCALE6 " + realText(rule.SCALE6) + scale6Source(settings_) +
+           ", truncated: " + after_;
   }
 
  private:
@@ -247,8 +248,8 @@ std::string arrayLines(const RunPlan& plan, std::size_t k) {
             number(bytes) + " bytes";
     if (array.rounded) {
       text += ", rounded from " + number(array.extent) + " to quanta of " +
-              number(plan.settings.NQUANT) + " bytes (" +
-              keywordSource(plan.settings.NQUANT.origin, "ROUND UP") + ")";
+              number(plan.settings.NQUANT) + " bytes" +
+              keywordSource(plan.settings.NQUANT.origin, "ROUND UP");
     }
     text += "\n";
     total += bytes;

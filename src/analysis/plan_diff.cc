@@ -88,13 +88,13 @@ bool seenAlike(const RunPlan& before, const RunPlan& after, std::size_t k) {
       [k](const PlannedGroup& a, const PlannedGroup& b) { return a.LSTNEW(k) == b.LSTNEW(k); });
 }
 
-// The text of a value and its card: "0.7 (card 1, columns 9-16 (DEFAULT))", "none (no card)".
+// The text of a value and its card: "0.7 from card 1, columns 9-16 (DEFAULT)",
+// "none (no card)".
 std::string valueText(const SettingValue& value) {
   std::string text = !value.value ? "none"
                      : value.real ? realText(*value.value)
                                   : number(static_cast<std::int64_t>(*value.value));
-  return text + " (" + (value.origin.card != 0 ? cardPlaceText(placeOf(value.origin)) : "no card") +
-         ")";
+  return text + (value.origin.card != 0 ? " from " + cardPlaceText(placeOf(value.origin)) : " (no card)");
 }
 
 // "a -> b (+c)", or with a unit "a -> b bytes (+c)".

@@ -233,8 +233,8 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
   const std::string text =
       diffed(dir.file("old.deck"), keywordCard("DEFAULT", "0.7") + listCard({"700"}), false);
   for (const char* line : {
-           "  LSTNEW(1): 600 (card 2, columns 1-8 (1st list-size card, field 1)) -> 700 (card 2, "
-           "columns 1-8 (1st list-size card, field 1))\n",
+           "  LSTNEW(1): 600 from card 2, columns 1-8 (1st list-size card, field 1) -> 700 from card 2, "
+           "columns 1-8 (1st list-size card, field 1)\n",
            "  list 1: 602 -> 702 (+100)\n",
            "    old: card 2, columns 1-8 (1st list-size card, field 1): 600\n",
            "    new: card 2, columns 1-8 (1st list-size card, field 1): 700\n",
@@ -258,7 +258,7 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
             "old: " + dir.file("old.deck") +
                 "\nnew: standard input\n"
                 "values of the cards that differ (old -> new):\n"
-                "  LSTFIX(1): 0 (no card) -> 1 (card 1, columns 11-12 (FIXED, field 1))\n"
+                "  LSTFIX(1): 0 (no card) -> 1 from card 1, columns 11-12 (FIXED, field 1)\n"
                 "the lists, the storage and the files are the same\n");
   // A value nothing reads (list 33 on the fourth card): the card differs,
   // the result does not.
@@ -271,8 +271,8 @@ TEST(DeckDiff, ShowsTheCardsTheStepAndTheFilesThatChange) {
             "old: " + dir.file("fourth.deck") +
                 "\nnew: standard input\n"
                 "values of the cards that differ (old -> new):\n"
-                "  LSTNEW(33): 40 (card 4, columns 17-24 (4th list-size card, field 3)) -> 41 "
-                "(card 4, columns 17-24 (4th list-size card, field 3))\n"
+                "  LSTNEW(33): 40 from card 4, columns 17-24 (4th list-size card, field 3) -> 41 "
+                "from card 4, columns 17-24 (4th list-size card, field 3)\n"
                 "lists whose size differs (old -> new, change), and the step where they part:\n"
                 "  list 33: 40 -> 41 (+1)\n"
                 "    old: card 4, columns 17-24 (4th list-size card, field 3): 40\n"
