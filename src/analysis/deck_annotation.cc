@@ -106,8 +106,12 @@ class Annotation {
     line(blankMargin_, marks);
   }
 
-  // The cards are in line order.
+  // The cards are in line order, and nearly always card n is line n.
   bool isCardRead(long card) const {
+    const auto& cards = reading_.cards;
+    if (card >= 1 && static_cast<std::size_t>(card) <= cards.size() &&
+        cards[static_cast<std::size_t>(card) - 1].line == card)
+      return true;
     const auto found = std::lower_bound(reading_.cards.begin(), reading_.cards.end(), card,
                                         [](const DeckCard& c, long line) { return c.line < line; });
     return card != 0 && found != reading_.cards.end() && found->line == card;
@@ -140,10 +144,11 @@ class Annotation {
       appendFieldText(card, field, blank);
       text_ += '\n';
     }
-    const auto [first, last] =
-        std::equal_range(placed_.begin(), placed_.end(), card.line, ByCard{});
-    for (auto warning = first; warning != last; ++warning)
-      marked((*warning)->firstColumn, (*warning)->lastColumn, "warning: " + (*warning)->message);
+    // The cards come in line order: the warnings of this one are next.
+    while (nextPlaced_ != placed_.size() && placed_[nextPlaced_]->card < card.line) ++nextPlaced_;
+    for (; nextPlaced_ != placed_.size() && placed_[nextPlaced_]->card == card.line; ++nextPlaced_)
+      marked(placed_[nextPlaced_]->firstColumn, placed_[nextPlaced_]->lastColumn,
+             "warning: " + placed_[nextPlaced_]->message);
     if (reading_.error && reading_.error->card == card.line)
       marked(reading_.error->firstColumn, reading_.error->lastColumn,
              "error: " + reading_.error->reason);
@@ -286,14 +291,9 @@ class Annotation {
     text_ += ')';
   }
 
-  // Orders warnings by their card, and finds a card's among them.
-  struct ByCard {
-    bool operator()(const Warning* warning, long card) const { return warning->card < card; }
-    bool operator()(long card, const Warning* warning) const { return card < warning->card; }
-  };
-
   const DeckReading& reading_;
   std::vector<const Warning*> placed_;  // the warnings of cards read, by card, each card's in order
+  std::size_t nextPlaced_ = 0;  // the first of placed_ not yet shown
   std::vector<const Warning*> unplaced_;
   std::size_t width_ = 5;
   std::string blankMargin_;  // the margin of the ruler and of the carets
