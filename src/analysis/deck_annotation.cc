@@ -293,7 +293,7 @@ class Annotation {
 
   const DeckReading& reading_;
   std::vector<const Warning*> placed_;  // the warnings of cards read, by card, each card's in order
-  std::size_t nextPlaced_ = 0;  // the first of placed_ not yet shown
+  std::size_t nextPlaced_ = 0;          // the first of placed_ not yet shown
   std::vector<const Warning*> unplaced_;
   std::size_t width_ = 5;
   std::string blankMargin_;  // the margin of the ruler and of the carets
