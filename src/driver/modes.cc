@@ -86,10 +86,8 @@ void analyse(const Options& options, std::FILE* deck, const std::string& deckNam
   if (options.mode == Mode::Diff) {
     const Deck old = openDeck(options.oldDeck);
     if (options.diffAsHtml) {
-      const DeckDifference difference =
-          diffDecks({old.stream, old.name}, {deck, deckName}, warnings);
-      print(out,
-            diffPage(difference.before, difference.after, difference.diff, old.name, deckName));
+      const DeckDifference difference = diffDecks({old.stream, old.name}, {deck, deckName}, warnings);
+      print(out, diffPage(difference.before, difference.after, difference.diff, old.name, deckName));
       return;
     }
     print(out, deckDiff({old.stream, old.name}, {deck, deckName}, options.diffAsJson, warnings));
