@@ -1,6 +1,8 @@
 #include "analysis/deck_annotation.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,21 @@ namespace {
 
 std::string number(std::int64_t value) {
   return std::to_string(value);
+}
+
+void appendNumber(std::string& text, std::int64_t value) {
+  std::array<char, 24> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+  text.append(digits.data(), end);
+}
+
+// "column 9", "columns 9-16", as columnsText words them.
+void appendColumnsText(std::string& text, int first, int last) {
+  text += first == last ? "column " : "columns ";
+  appendNumber(text, first);
+  if (first == last) return;
+  text += '-';
+  appendNumber(text, last);
 }
 
 // Appends a card as it stands under the ruler: one character a column, a
@@ -45,23 +62,34 @@ class Annotation {
     std::stable_sort(placed_.begin(), placed_.end(),
                      [](const Warning* a, const Warning* b) { return a->card < b->card; });
     // A card and its notes take some 250 bytes, rarely more than twice
-    // that: room for all of them at once, since what is reserved and not
-    // written costs nothing.
-    text_.reserve(512 * (reading.cards.size() + 2));
+    // that; the text of one card at a time is held, then written.
+    text_.reserve(1024);
   }
 
-  std::string render() {
+  // Writes the annotation on `out` card by card, so that the text of a
+  // long deck is never held whole.
+  void render(Sink& out) {
     ruler();
-    for (const DeckCard& card : reading_.cards) annotateCard(card);
+    for (const DeckCard& card : reading_.cards) {
+      annotateCard(card);
+      emit(out);
+    }
     // What belongs to no card read: a warning of the plan or an error that
     // names no card.
     for (const Warning* warning : unplaced_) note("warning: " + warningText(*warning));
     if (reading_.error && !isCardRead(reading_.error->card))
       note("error: " + reading_.error->message);
-    return text_;
+    emit(out);
+    out.flush();
   }
 
  private:
+  // Writes the lines held and starts again, keeping the room they took.
+  void emit(Sink& out) {
+    if (!text_.empty()) out.writeText(text_);
+    text_.clear();
+  }
+
   void line(std::string_view margin, std::string_view content) {
     text_ += margin;
     text_ += content;
@@ -78,8 +106,12 @@ class Annotation {
     line(blankMargin_, marks);
   }
 
-  // The cards are in line order.
+  // The cards are in line order, and nearly always card n is line n.
   bool isCardRead(long card) const {
+    const auto& cards = reading_.cards;
+    if (card >= 1 && static_cast<std::size_t>(card) <= cards.size() &&
+        cards[static_cast<std::size_t>(card) - 1].line == card)
+      return true;
     const auto found = std::lower_bound(reading_.cards.begin(), reading_.cards.end(), card,
                                         [](const DeckCard& c, long line) { return c.line < line; });
     return card != 0 && found != reading_.cards.end() && found->line == card;
@@ -94,99 +126,174 @@ class Annotation {
   }
 
   void annotateCard(const DeckCard& card) {
-    const std::string lineNumber = number(card.line);
-    text_.append(width_ - std::min(width_, lineNumber.size()), ' ');
-    text_ += lineNumber;
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), card.line).ptr;
+    const auto lineNumber = static_cast<std::size_t>(end - digits.data());
+    text_.append(width_ - std::min(width_, lineNumber), ' ');
+    text_.append(digits.data(), end);
     text_ += ' ';
     appendColumns(text_, card.text);
     text_ += '\n';
-    note(cardKind(card));
+    text_ += noteMargin_;
+    appendCardKind(card);
+    text_ += '\n';
     for (const DeckField& field : card.fields) {
       const bool blank = field.text.find_first_not_of(' ') == std::string::npos;
       if (blank && card.kind == CardKind::FixedLists) continue;
-      note(fieldText(card, field, blank));
+      text_ += noteMargin_;
+      appendFieldText(card, field, blank);
+      text_ += '\n';
     }
-    const auto [first, last] =
-        std::equal_range(placed_.begin(), placed_.end(), card.line, ByCard{});
-    for (auto warning = first; warning != last; ++warning)
-      marked((*warning)->firstColumn, (*warning)->lastColumn, "warning: " + (*warning)->message);
+    // The cards come in line order: the warnings of this one are next.
+    while (nextPlaced_ != placed_.size() && placed_[nextPlaced_]->card < card.line) ++nextPlaced_;
+    for (; nextPlaced_ != placed_.size() && placed_[nextPlaced_]->card == card.line; ++nextPlaced_)
+      marked(placed_[nextPlaced_]->firstColumn, placed_[nextPlaced_]->lastColumn,
+             "warning: " + placed_[nextPlaced_]->message);
     if (reading_.error && reading_.error->card == card.line)
       marked(reading_.error->firstColumn, reading_.error->lastColumn,
              "error: " + reading_.error->reason);
   }
 
-  static std::string cardKind(const DeckCard& card) {
-    std::string text;
+  void appendCardKind(const DeckCard& card) {
     switch (card.role) {
       case DeckCard::Role::Comment:
-        return "comment: not read";
+        text_ += "comment: not read";
+        return;
       case DeckCard::Role::AfterDeckEnd:
-        return "after the deck's end: not read";
+        text_ += "after the deck's end: not read";
+        return;
       case DeckCard::Role::Keyword:
-        text = std::string(card.name) + " card, keyword in " +
-               columnsText(card.keywordFirstColumn, card.keywordLastColumn);
+        text_ += card.name;
+        text_ += " card, keyword in ";
+        appendColumnsText(text_, card.keywordFirstColumn, card.keywordLastColumn);
         break;
       case DeckCard::Role::ListSize:
-        text = std::string(card.name) + " (lists " + number(card.firstList) + "-" +
-               number(card.firstList + 9) + ")";
+        text_ += card.name;
+        text_ += " (lists ";
+        appendNumber(text_, card.firstList);
+        text_ += '-';
+        appendNumber(text_, card.firstList + 9);
+        text_ += ')';
         break;
       case DeckCard::Role::SupplementalOffsets:
-        text = std::string(card.name);
+        text_ += card.name;
         break;
     }
-    if (card.blank) text += ", BLANK: read as a blank card";
-    if (card.commentColumn > 0)
-      text += ", { comment from column " + number(card.commentColumn) + ": not read";
-    if (card.sets) text += "; sets " + settingName(*card.sets) + overridden(card.overriddenBy);
-    return text;
+    if (card.blank) text_ += ", BLANK: read as a blank card";
+    if (card.commentColumn > 0) {
+      text_ += ", { comment from column ";
+      appendNumber(text_, card.commentColumn);
+      text_ += ": not read";
+    }
+    if (card.sets) {
+      text_ += "; sets ";
+      appendSetting(*card.sets);
+      appendOverridden(card.overriddenBy);
+    }
   }
 
-  static std::string overridden(long by) {
-    return by != 0 ? ", overridden by card " + number(by) : "";
+  void appendSetting(const Setting& setting) {
+    text_ += kSettingNames[static_cast<std::size_t>(setting.name)];
+    if (setting.index == 0) return;
+    text_ += '(';
+    appendNumber(text_, static_cast<std::int64_t>(setting.index));
+    text_ += ')';
   }
 
-  std::string fieldText(const DeckCard& card, const DeckField& field, bool blank) const {
-    std::string text = card.kind == CardKind::FixedLists      ? "flag " + number(field.number)
-                       : card.role == DeckCard::Role::Keyword ? std::string("value")
-                                                              : "field " + number(field.number);
-    text += ", " + columnsText(field.firstColumn, field.lastColumn);
-    text += blank ? std::string(" blank") : " \"" + printableText(field.text) + "\"";
-    if (!field.read) return text + ": not read";
-    text += ": " + valueText(card, field);
-    if (!field.sets) return text + ", sets nothing";
-    text += ", sets " + settingName(*field.sets);
-    if (field.replacedBy) text += " to " + number(*field.replacedBy) + " (less than 1)";
-    if (field.overriddenBy != 0) return text + overridden(field.overriddenBy);
-    if (reading_.plan) text += result(field);
-    return text;
+  void appendOverridden(long by) {
+    if (by == 0) return;
+    text_ += ", overridden by card ";
+    appendNumber(text_, by);
   }
 
-  static std::string valueText(const DeckCard& card, const DeckField& field) {
-    if (!field.real) return number(field.value);
-    if (card.role == DeckCard::Role::Keyword) return realText(field.realValue);
-    return realText(field.realValue) + " truncated: " + number(field.value);
+  void appendFieldText(const DeckCard& card, const DeckField& field, bool blank) {
+    if (card.kind == CardKind::FixedLists) {
+      text_ += "flag ";
+      appendNumber(text_, field.number);
+    } else if (card.role == DeckCard::Role::Keyword) {
+      text_ += "value";
+    } else {
+      text_ += "field ";
+      appendNumber(text_, field.number);
+    }
+    text_ += ", ";
+    appendColumnsText(text_, field.firstColumn, field.lastColumn);
+    if (blank) {
+      text_ += " blank";
+    } else {
+      text_ += " \"";
+      appendPrintable(field.text);
+      text_ += '"';
+    }
+    if (!field.read) {
+      text_ += ": not read";
+      return;
+    }
+    text_ += ": ";
+    appendValue(card, field);
+    if (!field.sets) {
+      text_ += ", sets nothing";
+      return;
+    }
+    text_ += ", sets ";
+    appendSetting(*field.sets);
+    if (field.replacedBy) {
+      text_ += " to ";
+      appendNumber(text_, *field.replacedBy);
+      text_ += " (less than 1)";
+    }
+    if (field.overriddenBy != 0) {
+      appendOverridden(field.overriddenBy);
+      return;
+    }
+    if (reading_.plan) appendResult(field);
+  }
+
+  // The text as printableText shows it, without a copy when it is all
+  // printable, as a field nearly always is.
+  void appendPrintable(std::string_view text) {
+    const bool printable = std::all_of(text.begin(), text.end(), [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return byte >= 0x20 && byte < 0x7f;
+    });
+    if (printable) {
+      text_ += text;
+    } else {
+      text_ += printableText(text);
+    }
+  }
+
+  void appendValue(const DeckCard& card, const DeckField& field) {
+    if (!field.real) {
+      appendNumber(text_, field.value);
+      return;
+    }
+    text_ += realText(field.realValue);
+    if (card.role == DeckCard::Role::Keyword) return;
+    text_ += " truncated: ";
+    appendNumber(text_, field.value);
   }
 
   // The size the field's list ends with and the step that gave it, where
   // it differs from the value set.
-  std::string result(const DeckField& field) const {
+  void appendResult(const DeckField& field) {
     const auto found = settingResult(*reading_.plan, *field.sets);
-    if (!found) return "";
+    if (!found) return;
     const bool sameList = field.sets->name == Setting::Name::LSTNEW;
     const std::int32_t set = field.replacedBy.value_or(field.value);
-    if (sameList && found->size == set) return "";
-    return "; list " + number(static_cast<std::int64_t>(found->list)) + " ends at " +
-           number(found->size) + " (" + stepReason(*found->step) + ")";
+    if (sameList && found->size == set) return;
+    text_ += "; list ";
+    appendNumber(text_, static_cast<std::int64_t>(found->list));
+    text_ += " ends at ";
+    appendNumber(text_, found->size);
+    text_ += " (";
+    text_ += stepReason(*found->step);
+    text_ += ')';
   }
-
-  // Orders warnings by their card, and finds a card's among them.
-  struct ByCard {
-    bool operator()(const Warning* warning, long card) const { return warning->card < card; }
-    bool operator()(long card, const Warning* warning) const { return card < warning->card; }
-  };
 
   const DeckReading& reading_;
   std::vector<const Warning*> placed_;  // the warnings of cards read, by card, each card's in order
+  std::size_t nextPlaced_ = 0;          // the first of placed_ not yet shown
   std::vector<const Warning*> unplaced_;
   std::size_t width_ = 5;
   std::string blankMargin_;  // the margin of the ruler and of the carets
@@ -196,8 +303,14 @@ class Annotation {
 
 }  // namespace
 
+void annotateDeck(const DeckReading& reading, Sink& out) {
+  Annotation(reading).render(out);
+}
+
 std::string annotateDeck(const DeckReading& reading) {
-  return Annotation(reading).render();
+  MemorySink text;
+  annotateDeck(reading, text);
+  return text.text();
 }
 
 }  // namespace sizgen

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/sink.h"
 #include "model/deck_cards.h"
 
 namespace sizgen {
@@ -11,7 +12,9 @@ namespace sizgen {
 // columns, text, value read, what it sets and, where it differs, the size
 // its list ends with and the step that gave it; the warnings and the error
 // beneath the card they belong to, marked at their columns.  Lines end
-// with '\n'.
+// with '\n'.  Written on `out` card by card, as text, then flushed.
+void annotateDeck(const DeckReading& reading, Sink& out);
+// The same text, held whole.
 std::string annotateDeck(const DeckReading& reading);
 
 }  // namespace sizgen

@@ -58,7 +58,7 @@ void showCards(Mode mode, std::FILE* deck, const std::string& deckName, Sink& ou
                std::FILE* warnings) {
   if (mode == Mode::Annotate) {
     const DeckReading reading = readDeckCards(deck, deckName);
-    print(out, annotateDeck(reading));
+    annotateDeck(reading, out);
     if (reading.error) throw Error(reading.error->message);
     return;
   }

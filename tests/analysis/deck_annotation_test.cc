@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/json_result.h"
@@ -95,6 +96,73 @@ TEST(AnnotateDeck, ShowsEveryWarningOfTheTestDecks) {
     const std::string annotation = annotateDeck(reading);
     for (const Warning& warning : reading.warnings)
       EXPECT_NE(annotation.find("  warning: " + warning.message + "\n"), std::string::npos) << name;
+  }
+}
+
+// What a sink is given, one piece a call.
+class PiecesSink final : public Sink {
+ public:
+  void write(std::string_view record) override { pieces.push_back(std::string(record) + "\n"); }
+  void writeText(std::string_view text) override { pieces.emplace_back(text); }
+  void flush() override { ++flushes; }
+  std::vector<std::string> pieces;
+  int flushes = 0;
+};
+
+// Written on a sink, the annotation comes a card at a time: the ruler and
+// the first card, then each card with its notes and its warnings, then
+// what belongs to no card; together the same text as held whole.
+TEST(AnnotateDeck, WritesCardByCardOnASink) {
+  const std::string manyCards = [] {
+    std::string deck;
+    for (int i = 0; i < 120; ++i) deck += i % 3 == 0 ? "DEFAULT      1.5\n" : "NBHDSW   4 0\n";
+    return deck + "     600\n";
+  }();
+  const std::vector<std::string> decks = {
+      testing::readTestData("decks/keywords.deck"),
+      testing::readTestData("decks/lists.deck"),
+      testing::readTestData("decks/reals.deck"),
+      testing::readTestData("decks/error.deck"),
+      manyCards,
+      "C first\nDEFAULT  abc\n     600\n",             // stops at card 2
+      "SCALE    1.1\nSCALE    1.1\n\n\nCARDS  9e9\n",  // error on the last card
+  };
+  for (const std::string& deck : decks) {
+    const DeckReading reading = readDeckText(deck);
+    PiecesSink sink;
+    annotateDeck(reading, sink);
+    std::string joined;
+    for (const std::string& piece : sink.pieces) joined += piece;
+    EXPECT_EQ(joined, annotateDeck(reading)) << deck;
+    EXPECT_EQ(sink.flushes, 1);
+    ASSERT_GE(sink.pieces.size(), reading.cards.size()) << deck;
+    const std::size_t width =
+        std::max<std::size_t>(5, std::to_string(reading.cards.back().line).size());
+    for (std::size_t i = 0; i < reading.cards.size(); ++i) {
+      const DeckCard& card = reading.cards[i];
+      std::vector<std::string> lines = testing::linesOf(sink.pieces[i]);
+      if (i == 0) lines.erase(lines.begin());  // the ruler
+      ASSERT_FALSE(lines.empty()) << deck;
+      const std::string number = std::to_string(card.line);
+      EXPECT_EQ(lines.front().substr(0, width + 1),
+                std::string(width - number.size(), ' ') + number + " ")
+          << deck;
+      // Every warning of the card is in its piece, none of another card's.
+      for (const Warning& warning : reading.warnings) {
+        const bool shown =
+            hasLine(lines, std::string(width + 3, ' ') + "warning: " + warning.message);
+        if (warning.card == card.line) {
+          EXPECT_TRUE(shown) << deck << warning.message;
+        }
+      }
+      const std::size_t carets = std::count_if(
+          lines.begin(), lines.end(),
+          [&](const std::string& line) { return line.find('^') != std::string::npos; });
+      const auto own = std::count_if(reading.warnings.begin(), reading.warnings.end(),
+                                     [&](const Warning& w) { return w.card == card.line; });
+      const bool errorHere = reading.error && reading.error->card == card.line;
+      EXPECT_EQ(carets, static_cast<std::size_t>(own) + (errorHere ? 1 : 0)) << deck << card.line;
+    }
   }
 }
 
