@@ -20,7 +20,7 @@ std::string number(std::int64_t value) {
 
 void appendNumber(std::string& text, std::int64_t value) {
   std::array<char, 24> digits{};
-  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+  char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
   text.append(digits.data(), end);
 }
 
@@ -127,7 +127,7 @@ class Annotation {
 
   void annotateCard(const DeckCard& card) {
     std::array<char, 24> digits{};
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), card.line).ptr;
+    char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), card.line).ptr;
     const auto lineNumber = static_cast<std::size_t>(end - digits.data());
     text_.append(width_ - std::min(width_, lineNumber), ' ');
     text_.append(digits.data(), end);

@@ -24,13 +24,13 @@ Range CardRanges::columns(long card, int first, int last) const {
     return {end, end};
   }
   const Card& line = cards_[static_cast<std::size_t>(card - 1)];
-  const auto at = [&](int column) {
+  const auto byteOf = [&](int column) {
     return std::min(line.begin + static_cast<std::size_t>(std::max(column, 1)) - 1, line.end);
   };
-  const std::size_t begin = at(first);
+  const std::size_t begin = byteOf(first);
   // The last column's byte may begin a character or lie inside one: the
   // range ends after that character.
-  const std::size_t end = characterEnd(text_, line.begin, std::max(at(last + 1), begin));
+  const std::size_t end = characterEnd(text_, line.begin, std::max(byteOf(last + 1), begin));
   return {lines_.position(begin, encoding_), lines_.position(end, encoding_)};
 }
 

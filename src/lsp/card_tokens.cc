@@ -28,8 +28,8 @@ class ColumnKinds {
       }
       const Owner& own = owner_[static_cast<std::size_t>(c)];
       int last = c;
-      while (last + 1 <= size() && sameRun(own, owner_[static_cast<std::size_t>(last + 1)]) &&
-             !(own.marked == false && blank(last + 1)))
+      while (last + 1 <= size() && sameRun(own, owner_[static_cast<std::size_t>(last) + 1]) &&
+             (own.marked || !blank(last + 1)))
         ++last;
       int trimmed = last;
       while (trimmed > c && blank(trimmed)) --trimmed;

@@ -14,7 +14,7 @@ namespace {
 // What each keyword card does, as the deck's table in the README says it.
 struct CardPurpose {
   CardKind kind;
-  std::string_view purpose;
+  std::string_view purpose;  // cppcheck-suppress unusedStructMember ; read by purposeOf
 };
 // clang-format off
 constexpr std::array<CardPurpose, 8> kPurposes = {{
@@ -148,10 +148,11 @@ std::optional<DeckHover> deckHover(const DeckReading& reading, long line, int co
   // it as blanks.
   if (card->commentColumn > 0 && column >= card->commentColumn)
     return DeckHover{line, card->commentColumn, end, "**Comment** from the `{` on: not read."};
-  for (const DeckField& field : card->fields) {
-    if (column >= field.firstColumn && column <= field.lastColumn)
-      return fieldHover(reading, *card, field);
-  }
+  const auto field =
+      std::find_if(card->fields.begin(), card->fields.end(), [&](const DeckField& candidate) {
+        return column >= candidate.firstColumn && column <= candidate.lastColumn;
+      });
+  if (field != card->fields.end()) return fieldHover(reading, *card, *field);
   if (card->keywordFirstColumn > 0 && column >= card->keywordFirstColumn &&
       column <= card->keywordLastColumn)
     return keywordHover(*card);

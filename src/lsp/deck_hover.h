@@ -20,9 +20,9 @@ struct DeckHover {
   std::string markdown;
 };
 
-// The hover of column `column` of card `card` (both from 1) of the deck
+// The hover of column `column` of line `line` (both from 1) of the deck
 // read as `reading`; nothing where nothing is read and nothing is to say
 // (blank columns between fields, a card the reading did not reach).
-std::optional<DeckHover> deckHover(const DeckReading& reading, long card, int column);
+std::optional<DeckHover> deckHover(const DeckReading& reading, long line, int column);
 
 }  // namespace sizgen::lsp

@@ -1,5 +1,9 @@
 #include "lsp/diagnostics_json.h"
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 #include "lsp/card_ranges.h"
 #include "lsp/deck_diagnostics.h"
 
@@ -27,8 +31,9 @@ nlohmann::json diagnosticJson(const DeckDiagnostic& diagnostic, const CardRanges
 nlohmann::json diagnosticsJson(std::string_view text, PositionEncoding encoding) {
   const CardRanges cards(text, encoding);
   nlohmann::json list = nlohmann::json::array();
-  for (const DeckDiagnostic& diagnostic : deckDiagnostics(text))
-    list.push_back(diagnosticJson(diagnostic, cards));
+  const std::vector<DeckDiagnostic> diagnostics = deckDiagnostics(text);
+  std::transform(diagnostics.begin(), diagnostics.end(), std::back_inserter(list),
+                 [&](const DeckDiagnostic& diagnostic) { return diagnosticJson(diagnostic, cards); });
   return list;
 }
 

@@ -70,10 +70,11 @@ ByteUnit byteUnit(std::int64_t most) {
                                                       {1048576.0, "MiB"},
                                                       {1073741824.0, "GiB"},
                                                       {1099511627776.0, "TiB"}}};
-  ByteUnit unit = kUnits.front();
-  for (const ByteUnit& larger : kUnits)
-    if (static_cast<double>(most) >= larger.bytes) unit = larger;
-  return unit;
+  // The largest unit that `most` reaches; the units are in increasing order.
+  const auto* const past = std::find_if(kUnits.begin() + 1, kUnits.end(), [&](const ByteUnit& unit) {
+    return static_cast<double>(most) < unit.bytes;
+  });
+  return *(past - 1);
 }
 
 std::string circle(double x, double y, double r, const std::string& attributes,

@@ -1,5 +1,6 @@
 #include "picture/chart.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -34,9 +35,9 @@ double roundedUp(double value) {
   if (!(value > 0.0)) return 1.0;
   double power = std::pow(10.0, std::floor(std::log10(value)));
   for (;;) {
-    for (double factor : kSteps) {
-      if (factor * power >= value) return factor * power;
-    }
+    const auto* const step = std::find_if(kSteps.begin(), kSteps.end(),
+                                   [&](double factor) { return factor * power >= value; });
+    if (step != kSteps.end()) return *step * power;
     power *= 10.0;
   }
 }

@@ -21,8 +21,8 @@ double worstRatio(double sum, double largest, double smallest, double side) {
 // last box of the strip ends where the strip ends.
 void placeRow(std::span<const std::size_t> row, std::span<const double> areas, bool lastRow,
               Box& free, std::vector<Box>& boxes) {
-  double sum = 0.0;
-  for (std::size_t i : row) sum += areas[i];
+  const double sum = std::accumulate(row.begin(), row.end(), 0.0,
+                                     [&](double total, std::size_t i) { return total + areas[i]; });
   // The last strip is what is left, whatever the rounding of the others.
   if (free.width >= free.height) {
     // A column at the left: its width is the row's area over the height.
