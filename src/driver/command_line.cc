@@ -329,12 +329,25 @@ std::string optionsHelp() {
     text += names + std::string(help) + "\n";
     if (isAnalysis(row.mode)) analyses.push_back("--" + std::string(row.longName));
   }
-  text += "Only one of ";
+  std::string rule = "Only one of ";
   for (std::size_t i = 0; i < analyses.size(); ++i) {
-    if (i > 0) text += i + 1 == analyses.size() ? " and " : ", ";
-    text += analyses[i];
+    if (i > 0) rule += i + 1 == analyses.size() ? " and " : ", ";
+    rule += analyses[i];
   }
-  return text + " at a time,\nexcept --json with --diff.\n";
+  rule += " at a time, except --json or --html with --diff, and --html with --fit.";
+  // Filled to lines of at most 79 columns, as the rest of the text is.
+  std::string line;
+  for (std::size_t begin = 0; begin < rule.size();) {
+    const std::size_t end = std::min(rule.find(' ', begin), rule.size());
+    const std::string_view word = std::string_view(rule).substr(begin, end - begin);
+    if (!line.empty() && line.size() + 1 + word.size() > 79) {
+      text += line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + std::string(word);
+    begin = end + 1;
+  }
+  return text + line + "\n";
 }
 
 }  // namespace
